@@ -1,0 +1,95 @@
+#include "app/Services.h"
+
+#include "app/DefaultWerte.h"
+#include "app/FileInfo.h"
+#include "app/InfoAusgabe.h"
+#include "app/Prompts.h"
+#include "app/VQRegistry.h"
+#include "i18n/Localizer.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+TServices* gCurrent = nullptr;
+}
+
+TServices::TServices()
+    : TServices(TOptions{})
+{
+}
+
+TServices::TServices(const TOptions& options)
+    : Options(options)
+    , PrompterObj(std::make_unique<TConsolePrompter>())
+{
+    Previous = gCurrent;
+    gCurrent = this;
+}
+
+TServices::~TServices()
+{
+    // The localizer goes first: it may still write the collection file and
+    // look at the registry while it does.
+    LocalizerObj.reset();
+    gCurrent = Previous;
+}
+
+TServices& TServices::Instance()
+{
+    if (!gCurrent) {
+        std::fprintf(stderr, "internal error: no services object\n");
+        std::abort();
+    }
+    return *gCurrent;
+}
+
+bool TServices::Exists()
+{
+    return gCurrent != nullptr;
+}
+
+TVQRegIniFile& TServices::Registry()
+{
+    if (!RegistryObj)
+        RegistryObj = std::make_unique<TVQRegIniFile>(Options.SettingsFile);
+    return *RegistryObj;
+}
+
+TLocalizer& TServices::Localizer()
+{
+    if (!LocalizerObj)
+        LocalizerObj = std::make_unique<TLocalizer>();
+    return *LocalizerObj;
+}
+
+TInfoAusgabe& TServices::Info()
+{
+    if (!InfoObj)
+        InfoObj = std::make_unique<TInfoAusgabe>();
+    return *InfoObj;
+}
+
+TDefaultWerte& TServices::DefaultWerte()
+{
+    if (!DefaultWerteObj)
+        DefaultWerteObj = std::make_unique<TDefaultWerte>();
+    return *DefaultWerteObj;
+}
+
+const TFileInfo& TServices::FileInfo()
+{
+    if (!FileInfoObj)
+        FileInfoObj = std::make_unique<TFileInfo>();
+    return *FileInfoObj;
+}
+
+IPrompter& TServices::Prompter()
+{
+    return *PrompterObj;
+}
+
+void TServices::SetPrompter(std::unique_ptr<IPrompter> prompter)
+{
+    PrompterObj = prompter ? std::move(prompter) : std::make_unique<TConsolePrompter>();
+}
