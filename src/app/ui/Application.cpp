@@ -73,14 +73,17 @@ int RunLumarbo(int argc, char** argv)
         master.setEnabled(false);
         std::unique_ptr<TStartPicture> start;
         QElapsedTimer shown;
-        if (splash) {
+        if (splash)
             start = std::make_unique<TStartPicture>(services.FileInfo().StartPictureText());
-            start->show();
-            start->raise();
-        }
         shown.start();
         master.show();
         master.repaint();
+        if (start) {
+            // Shown after the main window so it stays in front also where no
+            // window manager honours "always on top".
+            start->show();
+            start->raise();
+        }
         if (start) {
             while (shown.elapsed() < kStartPictureMs) {
                 QApplication::processEvents(QEventLoop::AllEvents, 50);

@@ -169,6 +169,8 @@ void TMaster::CreateAreas()
     left->setContentsMargins(0, 0, 0, 0);
     PageControlLeft = new QTabWidget(panWerkzeug);
     PageControlLeft->setObjectName(QStringLiteral("PageControlLeft"));
+    // All four tabs stay in view in every language; the area widens instead.
+    PageControlLeft->setUsesScrollButtons(false);
     struct Tab {
         const char* Name;
         const char* Caption;
