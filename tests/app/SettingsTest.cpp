@@ -1,5 +1,6 @@
 #include "app/DataFolder.h"
 #include "app/Errors.h"
+#include "app/FileAssociation.h"
 #include "app/FileInfo.h"
 #include "app/MyMemIniFile.h"
 #include "app/VQRegistry.h"
@@ -257,4 +258,20 @@ TEST(FileInfo, VersionTexts)
     EXPECT_EQ(info.StartPictureText(), QString::asprintf("V. %d.%d.%d ", v.vv, v.rr, v.mm));
     EXPECT_EQ(info.GetValue(QStringLiteral("ProductName")), QStringLiteral("Lumarbo"));
     EXPECT_EQ(info.GetValue(QStringLiteral("Comments")), QStringLiteral("Nicht gefunden"));
+}
+
+TEST(FileAssociation, WritesTheTypeOnceAndQuotesTheProgram)
+{
+    QTemporaryDir dir;
+    const QString program = QStringLiteral("/opt/my \"apps\"/lumarbo");
+    EXPECT_TRUE(RegisterFileAssociation(program, dir.path()));
+    EXPECT_FALSE(RegisterFileAssociation(program, dir.path()));
+    QFile entry(dir.filePath(QStringLiteral("applications/lumarbo.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/my \\\"apps\\\"/lumarbo\" %f\n"));
+    QFile mime(dir.filePath(QStringLiteral("mime/packages/lumarbo.xml")));
+    ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(mime.readAll().contains("<glob pattern=\"*.tpb\"/>"));
+    // A moved program is a change.
+    EXPECT_TRUE(RegisterFileAssociation(QStringLiteral("/usr/bin/lumarbo"), dir.path()));
 }

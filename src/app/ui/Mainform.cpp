@@ -1,5 +1,6 @@
 #include "app/ui/Mainform.h"
 
+#include "app/FileAssociation.h"
 #include "app/Services.h"
 #include "app/VQRegistry.h"
 #include "app/WaitCursor.h"
@@ -71,6 +72,13 @@ TMaster::TMaster(QWidget* parent)
     setStatusBar(status);
     InfoOutput = std::make_unique<TWindowInfoOutput>(this, status);
     InfoAusgabe().SetOutput(InfoOutput.get());
+
+    // The project file type opens with this program; failures are ignored.
+    if (RegisterFileAssociation(QCoreApplication::applicationFilePath())) {
+        NotifyAssociationsChanged();
+        raise();
+        activateWindow();
+    }
 
     // Window position, title, then the language: the translation of the
     // window runs once the stored language is loaded.
