@@ -6,6 +6,7 @@
 #include "app/Prompts.h"
 #include "app/VQRegistry.h"
 #include "i18n/Localizer.h"
+#include "model/BildManager.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,9 @@ TServices::TServices(const TOptions& options)
 
 TServices::~TServices()
 {
-    // The localizer goes first: it may still write the collection file and
+    // Pictures may report progress and look up texts while they are freed.
+    BildManagerObj.reset();
+    // The localizer goes next: it may still write the collection file and
     // look at the registry while it does.
     LocalizerObj.reset();
     gCurrent = Previous;
@@ -82,6 +85,13 @@ const TFileInfo& TServices::FileInfo()
     if (!FileInfoObj)
         FileInfoObj = std::make_unique<TFileInfo>();
     return *FileInfoObj;
+}
+
+TBildmanager& TServices::BildManager()
+{
+    if (!BildManagerObj)
+        BildManagerObj = std::make_unique<TBildmanager>();
+    return *BildManagerObj;
 }
 
 IPrompter& TServices::Prompter()

@@ -10,6 +10,7 @@ class TInfoAusgabe;
 class TDefaultWerte;
 class TFileInfo;
 class IPrompter;
+class TBildmanager;
 
 // Owner of the process-wide single objects. main creates one before the
 // main window and destroys it before the application object; tests create
@@ -38,6 +39,8 @@ public:
     TDefaultWerte& DefaultWerte();
     const TFileInfo& FileInfo();
     IPrompter& Prompter();
+    // The picture store shared by every document of the run.
+    TBildmanager& BildManager();
     // Replaces the prompter (the main window installs the message box one).
     void SetPrompter(std::unique_ptr<IPrompter> prompter);
 
@@ -49,5 +52,6 @@ private:
     std::unique_ptr<TFileInfo> FileInfoObj;
     std::unique_ptr<IPrompter> PrompterObj;
     std::unique_ptr<TLocalizer> LocalizerObj;
+    std::unique_ptr<TBildmanager> BildManagerObj;
     TServices* Previous = nullptr;
 };

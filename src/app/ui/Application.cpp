@@ -7,6 +7,8 @@
 #include "app/ui/Mainform.h"
 #include "app/ui/MessageBoxPrompter.h"
 #include "app/ui/StartPicture.h"
+#include "calendar/Kalender.h"
+#include "i18n/Localizer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,6 +67,8 @@ int RunLumarbo(int argc, char** argv)
     {
         TServices services;
         services.SetPrompter(std::make_unique<TMessageBoxPrompter>());
+        // Texts used outside any window are registered before first use.
+        RegisterKalenderTexts(services.Localizer());
         TVQRegIniFile& reg = services.Registry();
         reg.WriteString(QString(), QStringLiteral("InstallDir"), QDir::toNativeSeparators(QApplication::applicationDirPath()));
         reg.WriteString(QString(), QStringLiteral("Version"), services.FileInfo().RegistryText());
