@@ -26,6 +26,27 @@ bool Singular(const TTransformation& t)
     return det == 0 || !std::isfinite(det);
 }
 
+// A source rectangle inside the picture and a target of positive size.
+bool ValidSlot(const TLockedBits& data, int sx, int sy, int sw, int sh, float w, float h)
+{
+    return !data.Empty() && sx >= 0 && sy >= 0 && sw > 0 && sh > 0
+           && std::int64_t(sx) + sw <= std::int64_t(data.Width)
+           && std::int64_t(sy) + sh <= std::int64_t(data.Height) && w > 0 && h > 0;
+}
+
+// Source pixels to device pixels for a picture drawn into the millimetre
+// rectangle (x, y, w, h); false when the mapping cannot be inverted.
+bool SlotMapping(const TTransformation& device, float x, float y, float w, float h, int sx, int sy, int sw,
+                 int sh, TTransformation& mapping)
+{
+    mapping.Assign(device);
+    mapping.Translate(x, y);
+    mapping.Scale(w / float(sw), h / float(sh));
+    mapping.Translate(float(-sx), float(-sy));
+    mapping.Prepare();
+    return !Singular(mapping);
+}
+
 std::uint32_t* DestRow(QImage& bitmap, int y)
 {
     return reinterpret_cast<std::uint32_t*>(bitmap.bits() + std::intptr_t(bitmap.bytesPerLine()) * y);
@@ -210,9 +231,7 @@ void TBitmapDrawContext::DrawBitmapData(const TLockedBits& data, int sx, int sy,
                                         float x, float y, float w, float h)
 {
     RefreshDeviceRect();
-    if (FBitmap->isNull() || data.Empty() || sx < 0 || sy < 0 || sw <= 0 || sh <= 0
-        || std::int64_t(sx) + sw > std::int64_t(data.Width)
-        || std::int64_t(sy) + sh > std::int64_t(data.Height) || !(w > 0) || !(h > 0))
+    if (FBitmap->isNull() || !ValidSlot(data, sx, sy, sw, sh, w, h))
         return;
 
     TRect box = FTransformation.BoundingRect(x, y, x + w, y + h);
@@ -222,12 +241,7 @@ void TBitmapDrawContext::DrawBitmapData(const TLockedBits& data, int sx, int sy,
         return;
 
     TTransformation mapping;
-    mapping.Assign(FTransformation);
-    mapping.Translate(x, y);
-    mapping.Scale(w / float(sw), h / float(sh));
-    mapping.Translate(float(-sx), float(-sy));
-    mapping.Prepare();
-    if (Singular(mapping))
+    if (!SlotMapping(FTransformation, x, y, w, h, sx, sy, sw, sh, mapping))
         return;
 
     const auto inv = mapping.InverseFixed12();
@@ -263,10 +277,8 @@ void TBitmapDrawContext::DrawImageAlpha(const TLockedBits& data, int sx, int sy,
 {
     RefreshDeviceRect();
     // 16.16 source edges need the data to stay below 32768 pixels.
-    if (FBitmap->isNull() || data.Empty() || data.Width > std::uint32_t(kFixedLimit)
-        || data.Height > std::uint32_t(kFixedLimit) || sx < 0 || sy < 0 || sw <= 0 || sh <= 0
-        || std::int64_t(sx) + sw > std::int64_t(data.Width)
-        || std::int64_t(sy) + sh > std::int64_t(data.Height) || !(w > 0) || !(h > 0))
+    if (FBitmap->isNull() || !ValidSlot(data, sx, sy, sw, sh, w, h) || data.Width > std::uint32_t(kFixedLimit)
+        || data.Height > std::uint32_t(kFixedLimit))
         return;
 
     const TRect box = CutBox(FTransformation.BoundingRect(x, y, x + w, y + h));
@@ -275,12 +287,7 @@ void TBitmapDrawContext::DrawImageAlpha(const TLockedBits& data, int sx, int sy,
         return;
 
     TTransformation mapping;
-    mapping.Assign(FTransformation);
-    mapping.Translate(x, y);
-    mapping.Scale(w / float(sw), h / float(sh));
-    mapping.Translate(float(-sx), float(-sy));
-    mapping.Prepare();
-    if (Singular(mapping))
+    if (!SlotMapping(FTransformation, x, y, w, h, sx, sy, sw, sh, mapping))
         return;
 
     const std::int32_t left = IntToFixed(sx);
