@@ -7,6 +7,7 @@
 #include "app/VQRegistry.h"
 #include "i18n/Localizer.h"
 #include "model/BildManager.h"
+#include "model/Undo.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,8 @@ TServices::TServices(const TOptions& options)
 
 TServices::~TServices()
 {
+    // Undo records hold picture records; they go before the store.
+    UndoManagerObj.reset();
     // Pictures may report progress and look up texts while they are freed.
     BildManagerObj.reset();
     // The localizer goes next: it may still write the collection file and
@@ -92,6 +95,13 @@ TBildmanager& TServices::BildManager()
     if (!BildManagerObj)
         BildManagerObj = std::make_unique<TBildmanager>();
     return *BildManagerObj;
+}
+
+TUndoManager& TServices::UndoManager()
+{
+    if (!UndoManagerObj)
+        UndoManagerObj = std::make_unique<TUndoManager>();
+    return *UndoManagerObj;
 }
 
 IPrompter& TServices::Prompter()

@@ -11,6 +11,7 @@ class TDefaultWerte;
 class TFileInfo;
 class IPrompter;
 class TBildmanager;
+class TUndoManager;
 
 // Owner of the process-wide single objects. main creates one before the
 // main window and destroys it before the application object; tests create
@@ -41,6 +42,8 @@ public:
     IPrompter& Prompter();
     // The picture store shared by every document of the run.
     TBildmanager& BildManager();
+    // The one undo history of the run.
+    TUndoManager& UndoManager();
     // Replaces the prompter (the main window installs the message box one).
     void SetPrompter(std::unique_ptr<IPrompter> prompter);
 
@@ -53,5 +56,6 @@ private:
     std::unique_ptr<IPrompter> PrompterObj;
     std::unique_ptr<TLocalizer> LocalizerObj;
     std::unique_ptr<TBildmanager> BildManagerObj;
+    std::unique_ptr<TUndoManager> UndoManagerObj;
     TServices* Previous = nullptr;
 };
