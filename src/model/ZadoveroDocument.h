@@ -213,6 +213,9 @@ public:
     int IndexInList() const override;
     bool PrintsViaBitmap() const override { return true; }
     bool HitTest(float x, float y) const override;
+    // Shadow, picture and border (render/DocDrawer.cpp); quality set: from
+    // the thumbnail.
+    void Draw(TDrawContext& context, bool quality) override;
 
     bool CanZoomAndTrack = false;
     TFBPictureLink* Link = nullptr; // not owned
@@ -287,6 +290,8 @@ public:
     void WriteEmbeddedRecord(TCustomDataFile& file, const QString& path) const override;
     void ReadEmbeddedRecord(TCustomDataFile& file, const QString& path) override;
     bool PrintsViaBitmap() const override { return FHasShadow; }
+    // The cached shadow, then the text (render/DocDrawer.cpp).
+    void Draw(TDrawContext& context, bool quality) override;
 
     float ShadowWidth = 0;
     float ShadowHeight = 0;
@@ -324,6 +329,8 @@ public:
     ~TFBClipartElement() override;
 
     QString ClassName() const override { return QStringLiteral("TFBClipartElement"); }
+    // Always from the full bitmap (render/DocDrawer.cpp).
+    void Draw(TDrawContext& context, bool quality) override;
     void SaveToDataFile(TCustomDataFile& file, const QString& path) const override;
     void LoadFromDataFile(TCustomDataFile& file, const QString& path) override;
     void WriteEmbeddedRecord(TCustomDataFile& file, const QString& path) const override;

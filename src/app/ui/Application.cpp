@@ -9,6 +9,9 @@
 #include "app/ui/StartPicture.h"
 #include "calendar/Kalender.h"
 #include "i18n/Localizer.h"
+#include "model/ZadoveroDocument.h"
+#include "model/ZadoveroDocumentHelper.h"
+#include "render/PageExport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +19,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -28,9 +32,59 @@ void PrintHelp()
         "Creates photo books, calendars and cards from your photographs.\n\n"
         "  PROJECT.tpb      open this project at start (otherwise a new project starts)\n"
         "  --no-splash      start without the start picture\n"
+        "  --export-png PROJECT.tpb OUTDIR [--dpi N]\n"
+        "                   write every spread of the project as a PNG picture into\n"
+        "                   OUTDIR (default 150 dpi) without opening a window\n"
         "  --version        print the program version and exit\n"
         "  --help           print this help and exit\n"
         "  /RESWRITE        collect all interface texts into lumarbo.txt beside the program\n");
+}
+
+bool HasOption(int argc, char** argv, const char* option)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], option) == 0)
+            return true;
+    return false;
+}
+
+// Texts used outside any window are registered before first use.
+void RegisterProgramTexts(TLocalizer& localizer)
+{
+    RegisterKalenderTexts(localizer);
+    RegisterDocumentTexts(localizer);
+    RegisterColorTexts(localizer);
+}
+
+// args: what follows --export-png.
+int RunPngExport(const QStringList& args)
+{
+    QStringList positional;
+    int dpi = kExportDefaultDpi;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--dpi")) {
+            bool ok = false;
+            dpi = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
+            if (!ok) {
+                std::fprintf(stderr, "lumarbo: --dpi needs a whole number\n");
+                return 2;
+            }
+            ++i;
+        } else {
+            positional << args[i];
+        }
+    }
+    if (positional.size() != 2) {
+        std::fprintf(stderr, "Usage: lumarbo --export-png PROJECT.tpb OUTDIR [--dpi N]\n");
+        return 2;
+    }
+    TServices services;
+    RegisterProgramTexts(services.Localizer());
+    QString message;
+    const int rc = ExportProjectAsPng(positional[0], positional[1], dpi, message);
+    std::fprintf(rc == 0 ? stdout : stderr, "%s%s\n", rc == 0 ? "" : "lumarbo: ",
+                 qPrintable(message));
+    return rc;
 }
 
 } // namespace
@@ -38,6 +92,19 @@ void PrintHelp()
 int RunLumarbo(int argc, char** argv)
 {
     MaskFloatingPointExceptions();
+    // Help and version need no window system at all.
+    if (HasOption(argc, argv, "--help") || HasOption(argc, argv, "-h")) {
+        PrintHelp();
+        return 0;
+    }
+    if (HasOption(argc, argv, "--version")) {
+        std::printf("Lumarbo %s\n", qPrintable(TFileInfo(QStringLiteral("lumarbo")).RegistryText()));
+        return 0;
+    }
+    // The export draws pages without any window, also where no display
+    // exists; the platform must be chosen before the application object.
+    if (HasOption(argc, argv, "--export-png"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quarn"));
     QApplication::setApplicationName(QStringLiteral("Lumarbo"));
@@ -46,15 +113,8 @@ int RunLumarbo(int argc, char** argv)
     bool splash = true;
     for (qsizetype i = 0; i < args.size();) {
         const QString& a = args[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            PrintHelp();
-            return 0;
-        }
-        if (a == QLatin1String("--version")) {
-            TFileInfo info;
-            std::printf("Lumarbo %s\n", qPrintable(info.RegistryText()));
-            return 0;
-        }
+        if (a == QLatin1String("--export-png"))
+            return RunPngExport(args.mid(i + 1));
         if (a == QLatin1String("--no-splash")) {
             splash = false;
             args.removeAt(i);
@@ -67,8 +127,7 @@ int RunLumarbo(int argc, char** argv)
     {
         TServices services;
         services.SetPrompter(std::make_unique<TMessageBoxPrompter>());
-        // Texts used outside any window are registered before first use.
-        RegisterKalenderTexts(services.Localizer());
+        RegisterProgramTexts(services.Localizer());
         TVQRegIniFile& reg = services.Registry();
         reg.WriteString(QString(), QStringLiteral("InstallDir"), QDir::toNativeSeparators(QApplication::applicationDirPath()));
         reg.WriteString(QString(), QStringLiteral("Version"), services.FileInfo().RegistryText());
