@@ -39,37 +39,6 @@ struct TPageSide {
 const TPageSide kLeftSide{"HasLeftPage", "Left", "LeftPics", "LeftClipPics"};
 const TPageSide kRightSide{"HasRightPage", "Right", "RightPics", "RightClipPics"};
 
-// The page lists as the project file names them.
-struct TListPath {
-    const char* List;
-    const char* Item;
-};
-const TListPath kPageLists[3] = {{"/Piclist", "/Pic"}, {"/Kalenderlist", "/Kalender"}, {"/Elementlist", "/Element"}};
-
-TFBElementList& PageList(TFBPage& page, int which)
-{
-    switch (which) {
-    case 0:
-        return page.Piclist;
-    case 1:
-        return page.Kalenderlist;
-    default:
-        return page.Elementlist;
-    }
-}
-
-bool FitsList(const TFBElement& element, int which)
-{
-    switch (which) {
-    case 0:
-        return dynamic_cast<const TFBPictureElement*>(&element) != nullptr;
-    case 1:
-        return dynamic_cast<const TFBKalenderElement*>(&element) != nullptr;
-    default:
-        return dynamic_cast<const TFBSizeableElement*>(&element) != nullptr;
-    }
-}
-
 TFBPage* PageAt(const TFBDocument& doc, int index)
 {
     return index >= 0 && index < doc.Pages.Count() ? doc.Pages.Items(index) : nullptr;
@@ -155,11 +124,11 @@ void WritePageRecord(TCustomDataFile& file, const TPageSide& side, TFBPage& page
     file.WriteInteger(p, QStringLiteral("Seitenfarbe"), qint32(page.Seitenfarbe));
     file.WriteInteger(p, QStringLiteral("CustomLayoutStil"), page.CustomLayoutStil);
     for (int which = 0; which < 3; ++which) {
-        const TFBElementList& list = PageList(page, which);
-        const QString lp = p + QLatin1String(kPageLists[which].List);
+        const TFBElementList& list = PageElementList(page, which);
+        const QString lp = p + QLatin1String(PageListPaths[std::size_t(which)].List);
         file.WriteInteger(lp, kAnzahl, list.Count());
         for (int j = 0; j < list.Count(); ++j)
-            list.Items(j)->SaveToDataFile(file, lp + QLatin1String(kPageLists[which].Item) + QString::number(j));
+            list.Items(j)->SaveToDataFile(file, lp + QLatin1String(PageListPaths[std::size_t(which)].Item) + QString::number(j));
     }
     const TFBDocument* doc = page.Document;
     for (int i = 0; i < page.Piclist.Count(); ++i)
@@ -183,19 +152,19 @@ void ReadPageRecord(TCustomDataFile& file, const TPageSide& side, TFBPage& page)
     page.CustomLayoutStil = std::uint8_t(
         std::clamp<qint32>(file.ReadInteger(p, QStringLiteral("CustomLayoutStil"), 0), 0, LayoutStilCount - 1));
     for (int which = 0; which < 3; ++which) {
-        const QString lp = p + QLatin1String(kPageLists[which].List);
+        const QString lp = p + QLatin1String(PageListPaths[std::size_t(which)].List);
         const int n = file.ReadInteger(lp, kAnzahl, 0);
         for (int j = 0; j < n; ++j) {
-            const QString ep = lp + QLatin1String(kPageLists[which].Item) + QString::number(j);
+            const QString ep = lp + QLatin1String(PageListPaths[std::size_t(which)].Item) + QString::number(j);
             if (!HasRecord(file, ep))
                 break;
             std::unique_ptr<TFBElement> element = CreateElement(file.ReadString(ep, kClassname, QString()), &page);
-            if (!element || !FitsList(*element, which))
+            if (!element || !ElementFitsPageList(*element, which))
                 continue;
             element->LoadFromDataFile(file, ep);
             // Pictures were saved by the position in the list as written.
             const int at = j;
-            TFBElement* added = PageList(page, which).Add(std::move(element));
+            TFBElement* added = PageElementList(page, which).Add(std::move(element));
             if (which == 0)
                 AdoptPicture(doc.Bildmanager(), *static_cast<TFBPictureElement*>(added), file,
                              ItemPath(QLatin1String(side.Pics), at));
@@ -615,7 +584,7 @@ void TUndoElementLoeschen::Undo(TFBDocument& document)
     if (!page || className == kNoClass || e < 0 || e > page->Elementlist.Count())
         return;
     std::unique_ptr<TFBElement> element = CreateElement(className, page);
-    if (!element || !FitsList(*element, 2))
+    if (!element || !ElementFitsPageList(*element, 2))
         return;
     element->LoadFromDataFile(file, kElement);
     TFBElement* added = page->Elementlist.Insert(e, std::move(element));

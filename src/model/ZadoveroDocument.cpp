@@ -87,40 +87,6 @@ QString PagePath(int i)
     return kPages + QStringLiteral("/Page") + QString::number(i);
 }
 
-struct TListPath {
-    const char* List;
-    const char* Item;
-};
-// The three lists of a page, in the order they are written.
-const std::array<TListPath, 3> kPageLists = {{
-    {"/Piclist", "/Pic"},
-    {"/Kalenderlist", "/Kalender"},
-    {"/Elementlist", "/Element"},
-}};
-
-TFBElementList& PageList(TFBPage& page, int which)
-{
-    switch (which) {
-    case 0:
-        return page.Piclist;
-    case 1:
-        return page.Kalenderlist;
-    default:
-        return page.Elementlist;
-    }
-}
-
-bool FitsList(const TFBElement& element, int which)
-{
-    switch (which) {
-    case 0:
-        return dynamic_cast<const TFBPictureElement*>(&element) != nullptr;
-    case 1:
-        return dynamic_cast<const TFBKalenderElement*>(&element) != nullptr;
-    default:
-        return dynamic_cast<const TFBSizeableElement*>(&element) != nullptr;
-    }
-}
 
 float ReadDocFloat(TCustomDataFile& file, const QString& key, float def, double lo, double hi)
 {
@@ -762,13 +728,13 @@ void TFBDocument::SaveToFile(TCustomDataFile& file) const
         file.WriteInteger(p, QStringLiteral("Seitenausrichtung"), page.Seitenausrichtung);
         file.WriteInteger(p, QStringLiteral("Seitenfarbe"), qint32(page.Seitenfarbe));
         file.WriteInteger(p, QStringLiteral("CustomLayoutStil"), page.CustomLayoutStil);
-        for (int which = 0; which < int(kPageLists.size()); ++which) {
-            const TFBElementList& list = PageList(page, which);
-            const QString lp = p + QLatin1String(kPageLists[std::size_t(which)].List);
+        for (int which = 0; which < int(PageListPaths.size()); ++which) {
+            const TFBElementList& list = PageElementList(page, which);
+            const QString lp = p + QLatin1String(PageListPaths[std::size_t(which)].List);
             file.WriteInteger(lp, kAnzahl, list.Count());
             for (int j = 0; j < list.Count(); ++j)
                 list.Items(j)->SaveToDataFile(
-                    file, lp + QLatin1String(kPageLists[std::size_t(which)].Item) + QString::number(j));
+                    file, lp + QLatin1String(PageListPaths[std::size_t(which)].Item) + QString::number(j));
         }
     }
 
@@ -875,17 +841,17 @@ void TFBDocument::ReadDocument(TCustomDataFile& file)
         page.Seitenausrichtung = ReadDocByte(file, p, QStringLiteral("Seitenausrichtung"), 0, 255);
         page.Seitenfarbe = TColor(file.ReadInteger(p, QStringLiteral("Seitenfarbe"), 0xFFFFFF)) & 0xFFFFFF;
         page.CustomLayoutStil = ReadDocByte(file, p, QStringLiteral("CustomLayoutStil"), 0, LayoutStilCount - 1);
-        for (int which = 0; which < int(kPageLists.size()); ++which) {
-            const QString lp = p + QLatin1String(kPageLists[std::size_t(which)].List);
+        for (int which = 0; which < int(PageListPaths.size()); ++which) {
+            const QString lp = p + QLatin1String(PageListPaths[std::size_t(which)].List);
             const int n = readCount(lp, 0);
             for (int j = 0; j < n; ++j) {
-                const QString ep = lp + QLatin1String(kPageLists[std::size_t(which)].Item) + QString::number(j);
+                const QString ep = lp + QLatin1String(PageListPaths[std::size_t(which)].Item) + QString::number(j);
                 const QString className = file.ReadString(ep, kClassname, QString());
                 std::unique_ptr<TFBElement> element = CreateElement(className, &page);
-                if (!element || !FitsList(*element, which))
+                if (!element || !ElementFitsPageList(*element, which))
                     continue;
                 element->LoadFromDataFile(file, ep);
-                PageList(page, which).Add(std::move(element));
+                PageElementList(page, which).Add(std::move(element));
             }
         }
     }
@@ -970,5 +936,35 @@ void TFBDocument::RepairRefCounts()
         const TBildManagerListItem* item = FStore->Find(it.key());
         for (qint64 count = item->RefCount; count < it.value(); ++count)
             FStore->IncRefCount(it.key());
+    }
+}
+
+const std::array<TPageListPath, 3> PageListPaths = {{
+    {"/Piclist", "/Pic"},
+    {"/Kalenderlist", "/Kalender"},
+    {"/Elementlist", "/Element"},
+}};
+
+TFBElementList& PageElementList(TFBPage& page, int which)
+{
+    switch (which) {
+    case 0:
+        return page.Piclist;
+    case 1:
+        return page.Kalenderlist;
+    default:
+        return page.Elementlist;
+    }
+}
+
+bool ElementFitsPageList(const TFBElement& element, int which)
+{
+    switch (which) {
+    case 0:
+        return dynamic_cast<const TFBPictureElement*>(&element) != nullptr;
+    case 1:
+        return dynamic_cast<const TFBKalenderElement*>(&element) != nullptr;
+    default:
+        return dynamic_cast<const TFBSizeableElement*>(&element) != nullptr;
     }
 }

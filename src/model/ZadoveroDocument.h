@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -507,3 +508,15 @@ private:
 
 // The German texts of the document's messages, under section "TFBDocument".
 void RegisterDocumentTexts(TLocalizer& localizer);
+
+// The three element lists of a page (0 pictures, 1 calendars, 2 the rest) in
+// the order the project file writes them, with the path parts it names them
+// by; undo records use the same layout.
+struct TPageListPath {
+    const char* List;
+    const char* Item;
+};
+extern const std::array<TPageListPath, 3> PageListPaths;
+TFBElementList& PageElementList(TFBPage& page, int which);
+// Whether an element belongs in list `which`.
+bool ElementFitsPageList(const TFBElement& element, int which);
