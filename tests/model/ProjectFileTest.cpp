@@ -99,7 +99,7 @@ void MakeDefaultEmptyDocument(TFBDocument& doc)
 
 QString GoldenFile()
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("data/DefaultEmpty.tpb"));
+    return QStringLiteral(LUMARBO_TESTS_DIR "/model/data/DefaultEmpty.tpb");
 }
 
 class RecordingOutput : public IInfoOutput {
