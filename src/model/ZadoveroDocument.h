@@ -7,6 +7,7 @@
 
 #include "app/Colors.h"
 #include "calendar/KalenderBesondereTage.h"
+#include "model/OwningList.h"
 #include "render/Transformation.h"
 
 #include <QString>
@@ -78,52 +79,8 @@ QString PrintSettingName(int setting);
 // The element kinds of TFBPage::ElementAt.
 enum : unsigned { ekPicture = 1, ekFree = 2, ekKalender = 4, ekAll = 7 };
 
-// An ordered list that owns its elements: Delete and Remove free the
-// element, Extract hands it back.
-class TFBElementList {
-public:
-    TFBElementList() = default;
-    ~TFBElementList();
-    TFBElementList(const TFBElementList&) = delete;
-    TFBElementList& operator=(const TFBElementList&) = delete;
-
-    TFBElement* Add(std::unique_ptr<TFBElement> element);
-    TFBElement* Insert(int index, std::unique_ptr<TFBElement> element);
-    void Delete(int index);
-    void Remove(TFBElement* element);
-    std::unique_ptr<TFBElement> Extract(TFBElement* element);
-    int IndexOf(const TFBElement* element) const;
-    TFBElement* Items(int index) const { return FItems.at(std::size_t(index)).get(); }
-    int Count() const { return int(FItems.size()); }
-    void Move(int from, int to);
-    // Frees the elements from the last to the first.
-    void Clear();
-
-private:
-    std::vector<std::unique_ptr<TFBElement>> FItems;
-};
-
-class TFBPageList {
-public:
-    TFBPageList() = default;
-    ~TFBPageList();
-    TFBPageList(const TFBPageList&) = delete;
-    TFBPageList& operator=(const TFBPageList&) = delete;
-
-    TFBPage* Add(std::unique_ptr<TFBPage> page);
-    TFBPage* Insert(int index, std::unique_ptr<TFBPage> page);
-    void Delete(int index);
-    void Remove(TFBPage* page);
-    std::unique_ptr<TFBPage> Extract(TFBPage* page);
-    int IndexOf(const TFBPage* page) const;
-    TFBPage* Items(int index) const { return FItems.at(std::size_t(index)).get(); }
-    int Count() const { return int(FItems.size()); }
-    void Move(int from, int to);
-    void Clear();
-
-private:
-    std::vector<std::unique_ptr<TFBPage>> FItems;
-};
+class TFBElementList : public TOwningList<TFBElement> {};
+class TFBPageList : public TOwningList<TFBPage> {};
 
 class TFBPage {
 public:
