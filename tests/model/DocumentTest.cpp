@@ -8,6 +8,7 @@
 #include "model/FrameOutline.h"
 #include "model/ZadoveroDocument.h"
 #include "storage/DataFile.h"
+#include "model/DocumentTestUtil.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -23,38 +24,10 @@
 
 namespace {
 
-TFBPage* AddPage(TFBDocument& doc)
-{
-    return doc.Pages.Add(std::make_unique<TFBPage>(&doc));
-}
-
 void AddPages(TFBDocument& doc, int n)
 {
     for (int i = 0; i < n; ++i)
         AddPage(doc);
-}
-
-template <class T>
-T* AddElement(TFBPage* page, float cx, float cy, float w, float h)
-{
-    auto el = std::make_unique<T>(page);
-    el->CenterX = cx;
-    el->CenterY = cy;
-    el->Width = w;
-    el->Height = h;
-    T* raw = el.get();
-    if constexpr (std::is_base_of_v<TFBPictureElement, T>)
-        page->Piclist.Add(std::move(el));
-    else if constexpr (std::is_base_of_v<TFBKalenderElement, T>)
-        page->Kalenderlist.Add(std::move(el));
-    else
-        page->Elementlist.Add(std::move(el));
-    return raw;
-}
-
-TFBPictureElement* Frame(const TFBPage* page, int i)
-{
-    return static_cast<TFBPictureElement*>(page->Piclist.Items(i));
 }
 
 QString Seite()

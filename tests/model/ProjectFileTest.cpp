@@ -7,6 +7,7 @@
 #include "model/BildManager.h"
 #include "model/ZadoveroDocument.h"
 #include "storage/DataFile.h"
+#include "model/DocumentTestUtil.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -54,34 +55,6 @@ QByteArray ReadAll(const QString& name)
 {
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-TFBPage* AddPage(TFBDocument& doc)
-{
-    return doc.Pages.Add(std::make_unique<TFBPage>(&doc));
-}
-
-template <class T>
-T* AddElement(TFBPage* page, float cx, float cy, float w, float h)
-{
-    auto el = std::make_unique<T>(page);
-    el->CenterX = cx;
-    el->CenterY = cy;
-    el->Width = w;
-    el->Height = h;
-    T* raw = el.get();
-    if constexpr (std::is_base_of_v<TFBPictureElement, T>)
-        page->Piclist.Add(std::move(el));
-    else if constexpr (std::is_base_of_v<TFBKalenderElement, T>)
-        page->Kalenderlist.Add(std::move(el));
-    else
-        page->Elementlist.Add(std::move(el));
-    return raw;
-}
-
-TFBPictureElement* Frame(const TFBPage* page, int i)
-{
-    return static_cast<TFBPictureElement*>(page->Piclist.Items(i));
 }
 
 // The start document of the program: a borderless A4 page filled by one
