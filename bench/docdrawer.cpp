@@ -1,6 +1,7 @@
 // One book spread drawn by the page drawer into a view bitmap and at print
 // resolution, beside a plain QPainter drawing the same pictures with the
 // same transforms (smooth).
+#include "BenchDocument.h"
 #include "model/BildManager.h"
 #include "model/ZadoveroDocument.h"
 #include "render/BitmapDrawContext.h"
@@ -17,20 +18,6 @@
 #include <memory>
 
 namespace {
-
-QImage Photo(int seed)
-{
-    QImage img(2272, 1704, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, img.width(), img.height());
-    g.setColorAt(0, QColor::fromHsv((seed * 45) % 360, 160, 230));
-    g.setColorAt(1, QColor::fromHsv((seed * 45 + 120) % 360, 200, 90));
-    p.fillRect(img.rect(), g);
-    p.setPen(QPen(Qt::white, 9));
-    for (int i = 0; i < 30; ++i)
-        p.drawLine(i * 80, 0, 2272 - i * 60, 1704);
-    return img;
-}
 
 struct TSpread {
     TFBDocument Doc;
@@ -64,7 +51,7 @@ struct TSpread {
             el->Width = f.W;
             el->Height = f.H;
             el->Angle = f.Angle;
-            el->SetRefIndex(Doc.Bildmanager().AddBitmap(Photo(seed++)));
+            el->SetRefIndex(Doc.Bildmanager().AddBitmap(BenchPhoto(seed++)));
             Pictures.push_back(Doc.Bildmanager().GetBitmap(el->RefIndex()));
         }
         for (int p : {1, 2}) {
