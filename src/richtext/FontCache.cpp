@@ -46,6 +46,15 @@ void RegisterRelease()
     }
 }
 
+QString FamilyKey(const QString& family)
+{
+    QString key = family;
+    const qsizetype bracket = key.indexOf(QLatin1String(" ["));
+    if (bracket > 0)
+        key.truncate(bracket);
+    return key.toLower();
+}
+
 const QHash<QString, QString>& Installed()
 {
     if (!InstalledFamilies) {
@@ -53,11 +62,7 @@ const QHash<QString, QString>& Installed()
         InstalledFamilies = new QHash<QString, QString>;
         const QStringList families = QFontDatabase::families();
         for (const QString& family : families) {
-            QString key = family;
-            const qsizetype bracket = key.indexOf(QLatin1String(" ["));
-            if (bracket > 0)
-                key.truncate(bracket);
-            key = key.toLower();
+            const QString key = FamilyKey(family);
             // The first foundry wins; the plain name is listed first when
             // there is one.
             if (!InstalledFamilies->contains(key))
@@ -124,37 +129,40 @@ std::vector<char32_t> CodePoints(QStringView text)
 TFontInfo::TFontInfo(const TFont& font)
     : FFont(font), FFamily(ResolveFontFamily(font.Name))
 {
-    LoadFace();
+    const QRawFont face = OpenFace(FFamily);
+    if (!UseFace(face) && !LoadStandIn(face))
+        UseFallbackMetrics();
     for (char32_t code = 0; code < 256; ++code)
         Low[code] = LookupGlyph(code);
 }
 
-void TFontInfo::LoadFace()
+QRawFont TFontInfo::OpenFace(const QString& family) const
 {
-    QFont qfont(FFamily);
+    QFont qfont(family);
     qfont.setBold(FFont.Style.testFlag(TFontStyle::Bold));
     qfont.setItalic(FFont.Style.testFlag(TFontStyle::Italic));
     qfont.setStyleStrategy(QFont::StyleStrategy(QFont::NoFontMerging | QFont::PreferOutline));
     qfont.setHintingPreference(QFont::PreferNoHinting);
     qfont.setPixelSize(100);
-    Raw = QRawFont::fromFont(qfont);
-    if (!Raw.isValid()) {
-        UseFallbackMetrics();
-        return;
-    }
+    return QRawFont::fromFont(qfont);
+}
 
-    const QByteArray head = Raw.fontTable("head");
-    const QByteArray hhea = Raw.fontTable("hhea");
-    const QByteArray os2 = Raw.fontTable("OS/2");
-    Hmtx = Raw.fontTable("hmtx");
+bool TFontInfo::UseFace(const QRawFont& face)
+{
+    if (!face.isValid())
+        return false;
+    const QByteArray head = face.fontTable("head");
+    const QByteArray hhea = face.fontTable("hhea");
+    const QByteArray os2 = face.fontTable("OS/2");
+    const QByteArray hmtx = face.fontTable("hmtx");
     const int em = U16(head, 18);
-    HMetricCount = U16(hhea, 34);
-    if (em <= 0 || hhea.size() < 36 || HMetricCount <= 0 || Hmtx.size() < 4) {
-        UseFallbackMetrics();
-        return;
-    }
+    const int metricCount = U16(hhea, 34);
+    if (em <= 0 || hhea.size() < 36 || metricCount <= 0 || hmtx.size() < 4)
+        return false;
+    Raw = face;
+    Hmtx = hmtx;
     FEmSquare = em;
-    HMetricCount = std::min(HMetricCount, int(Hmtx.size() / 4));
+    HMetricCount = std::min(metricCount, int(Hmtx.size() / 4));
 
     const int hheaAscent = S16(hhea, 4);
     const int hheaDescent = -S16(hhea, 6);
@@ -177,6 +185,37 @@ void TFontInfo::LoadFace()
         std::max(0, lineGap - ((ascent + descent) - (hheaAscent + hheaDescent)));
     FMetrics.MaxCharWidth = U16(hhea, 10);
     FMetrics.AveCharWidth = average > 0 ? average : FMetrics.MaxCharWidth / 2;
+    return true;
+}
+
+bool TFontInfo::LoadStandIn(const QRawFont& face)
+{
+    // A face without sfnt tables (a Type 1 font) has outlines but none of
+    // the design-unit figures the layout is made from. Measuring with one
+    // face and drawing with another would put glyphs where the line break
+    // did not expect them, so one readable face does both: the same design
+    // in the same style from another foundry when one is installed, else
+    // whatever draws Arial in the requested bold and italic.
+    if (face.isValid()) {
+        const QString key = FamilyKey(FFamily);
+        const QStringList families = QFontDatabase::families();
+        for (const QString& family : families) {
+            if (family == FFamily || FamilyKey(family) != key)
+                continue;
+            const QRawFont other = OpenFace(family);
+            if (other.styleName().compare(face.styleName(), Qt::CaseInsensitive) == 0
+                && UseFace(other)) {
+                FFamily = family;
+                return true;
+            }
+        }
+    }
+    const QString standIn = ResolveFontFamily(QStringLiteral("Arial"));
+    if (standIn != FFamily && UseFace(OpenFace(standIn))) {
+        FFamily = standIn;
+        return true;
+    }
+    return false;
 }
 
 void TFontInfo::UseFallbackMetrics()

@@ -57,7 +57,9 @@ public:
     explicit TFontInfo(const TFont& font);
 
     const TFont& Font() const { return FFont; }
-    // The face that draws it, see ResolveFontFamily.
+    // The face that measures and draws it, see ResolveFontFamily. When that
+    // face has no sfnt tables (a Type 1 font) it is the same design from
+    // another foundry, else the face that draws Arial.
     const QString& Family() const { return FFamily; }
     // Units per em of the face; 2048 when the face cannot be read.
     int EmSquare() const { return FEmSquare; }
@@ -87,7 +89,9 @@ public:
     const QRawFont& RawFont() const { return Raw; }
 
 private:
-    void LoadFace();
+    QRawFont OpenFace(const QString& family) const;
+    bool UseFace(const QRawFont& face);
+    bool LoadStandIn(const QRawFont& face);
     void UseFallbackMetrics();
     TGlyph LookupGlyph(char32_t code) const;
 
