@@ -38,6 +38,12 @@ QString QuoteExec(const QString& path)
     return QLatin1Char('"') + p + QLatin1Char('"');
 }
 
+QByteArray Resource(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 } // namespace
 
 bool RegisterFileAssociation(const QString& programPath, const QString& dataHome)
@@ -45,28 +51,21 @@ bool RegisterFileAssociation(const QString& programPath, const QString& dataHome
     const QString home = DataHome(dataHome);
     if (home.isEmpty())
         return false;
-    const QByteArray mime =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"application/x-lumarbo-project\">\n"
-        "    <comment>Lumarbo Datei</comment>\n"
-        "    <glob pattern=\"*.tpb\"/>\n"
-        "    <magic priority=\"60\"><match type=\"string\" offset=\"0\" value=\"VQ DataFile\"/></magic>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n";
-    const QString name = QFileInfo(programPath).completeBaseName();
-    const QByteArray desktop = QStringLiteral("[Desktop Entry]\n"
-                                              "Type=Application\n"
-                                              "Name=Quarn Lumarbo\n"
-                                              "Comment=%1 Datei\n"
-                                              "Exec=%2 %f\n"
-                                              "MimeType=application/x-lumarbo-project;\n"
-                                              "Terminal=false\n"
-                                              "Categories=Graphics;Photography;\n")
-                                   .arg(name, QuoteExec(programPath))
-                                   .toUtf8();
+    // The same files the install rule puts under the prefix; only the
+    // program path differs, since a per-user entry must find this very
+    // program.
+    const QByteArray mime = Resource(QStringLiteral(":/linux/lumarbo-mime.xml"));
+    QString desktop = QString::fromUtf8(Resource(QStringLiteral(":/linux/lumarbo.desktop")));
+    const QByteArray icon = Resource(QStringLiteral(":/images/lumarbo.svg"));
+    if (mime.isEmpty() || desktop.isEmpty())
+        return false;
+    desktop.replace(QStringLiteral("Exec=lumarbo %f"), QStringLiteral("Exec=") + QuoteExec(programPath) +
+                                                          QStringLiteral(" %f"));
     const bool mimeChanged = WriteIfChanged(home + QStringLiteral("/mime/packages/lumarbo.xml"), mime);
-    const bool entryChanged = WriteIfChanged(home + QStringLiteral("/applications/lumarbo.desktop"), desktop);
+    const bool entryChanged =
+        WriteIfChanged(home + QStringLiteral("/applications/lumarbo.desktop"), desktop.toUtf8());
+    if (!icon.isEmpty())
+        WriteIfChanged(home + QStringLiteral("/icons/hicolor/scalable/apps/lumarbo.svg"), icon);
     return mimeChanged || entryChanged;
 }
 

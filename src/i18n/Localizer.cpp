@@ -16,6 +16,8 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <algorithm>
@@ -166,8 +168,30 @@ TLocalizer::TLocalizer()
             text.chop(1);
         Runtime->Texts.insert(QString::fromLatin1(q.Context) + QChar(0x1F) + QString::fromLatin1(q.Source), text);
     }
+    LoadQtTexts(0);
     if (QCoreApplication::instance())
         QCoreApplication::installTranslator(Runtime.get());
+}
+
+void TLocalizer::LoadQtTexts(int id)
+{
+    // Qt's own dialogs (file dialogs, colour dialog) speak the interface
+    // language through Qt's translations where the system has them; our
+    // runtime texts, installed later, are asked first.
+    if (!QCoreApplication::instance())
+        return;
+    if (QtBase)
+        QCoreApplication::removeTranslator(QtBase.get());
+    QtBase = std::make_unique<QTranslator>();
+    const QLocale::Language language =
+        QLocale::codeToLanguage(LanguageCode(id), QLocale::ISO639Part2 | QLocale::ISO639Part2B);
+    if (language == QLocale::AnyLanguage ||
+        !QtBase->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QtBase.reset();
+        return;
+    }
+    QCoreApplication::installTranslator(QtBase.get());
 }
 
 TLocalizer::~TLocalizer()
@@ -180,8 +204,11 @@ TLocalizer::~TLocalizer()
             // tool.
         }
     }
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
         QCoreApplication::removeTranslator(Runtime.get());
+        if (QtBase)
+            QCoreApplication::removeTranslator(QtBase.get());
+    }
 }
 
 QString TLocalizer::EncodeEscapes(const QString& s)
@@ -327,6 +354,7 @@ void TLocalizer::SwitchLanguage(int id)
 
     for (QImage& g : Glyphs)
         g = QImage();
+    LoadQtTexts(id);
     TranslateRuntimeTexts();
     // A form may close itself while being translated; work on a copy.
     const std::vector<ITranslatableForm*> forms = Forms;

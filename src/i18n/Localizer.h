@@ -36,6 +36,7 @@ public:
     virtual void Retranslate() = 0;
 };
 
+class QTranslator;
 class TRuntimeTranslator;
 
 // The translator: the table of the current language, the built-in German
@@ -121,11 +122,13 @@ private:
     bool LoadTable(int id, TMyMemIniFile& into) const;
     const TMyMemIniFile& GermanTable() const;
     void TranslateRuntimeTexts();
+    void LoadQtTexts(int id);
 
     std::vector<ITranslatableForm*> Forms;
     mutable std::unique_ptr<TMyMemIniFile> German;
     mutable std::array<QImage, 3> Glyphs;
     std::unique_ptr<TRuntimeTranslator> Runtime;
+    std::unique_ptr<QTranslator> QtBase;
 };
 
 TLocalizer& Localizer();

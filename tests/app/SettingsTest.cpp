@@ -271,7 +271,10 @@ TEST(FileAssociation, WritesTheTypeOnceAndQuotesTheProgram)
     EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/my \\\"apps\\\"/lumarbo\" %f\n"));
     QFile mime(dir.filePath(QStringLiteral("mime/packages/lumarbo.xml")));
     ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(mime.readAll().contains("<glob pattern=\"*.tpb\"/>"));
+    const QByteArray type = mime.readAll();
+    EXPECT_TRUE(type.contains("<glob pattern=\"*.tpb\"/>"));
+    EXPECT_TRUE(type.contains("value=\"VQ DataFile\""));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("icons/hicolor/scalable/apps/lumarbo.svg"))));
     // A moved program is a change.
     EXPECT_TRUE(RegisterFileAssociation(QStringLiteral("/usr/bin/lumarbo"), dir.path()));
 }

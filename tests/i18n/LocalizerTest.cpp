@@ -5,6 +5,7 @@
 
 #include <QKeySequence>
 #include <QMap>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace {
@@ -192,6 +193,19 @@ TEST_F(LocalizerTest, RuntimeTextsFollowTheLanguage)
     EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_S).toString(QKeySequence::NativeText), QStringLiteral("Ctrl+S"));
     Loc.SwitchLanguage(0);
     EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_S).toString(QKeySequence::NativeText), QStringLiteral("Strg+S"));
+}
+
+TEST_F(LocalizerTest, QtsOwnDialogsSpeakTheInterfaceLanguage)
+{
+    // Qt's file dialog texts come from Qt's translations (installed with the
+    // program's dependencies); our runtime texts still win where both exist.
+    const auto lookIn = [] { return QCoreApplication::translate("QFileDialog", "Look in:"); };
+    EXPECT_EQ(lookIn(), QStringLiteral("Suchen in:"));
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_S).toString(QKeySequence::NativeText), QStringLiteral("Strg+S"));
+    Loc.SwitchLanguage(1);
+    EXPECT_EQ(lookIn(), QStringLiteral("Look in:"));
+    Loc.SwitchLanguage(0);
+    EXPECT_EQ(lookIn(), QStringLiteral("Suchen in:"));
 }
 
 TEST_F(LocalizerTest, AvailabilityAndManualNames)

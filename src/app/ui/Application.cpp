@@ -12,11 +12,13 @@
 #include "model/ZadoveroDocument.h"
 #include "model/ZadoveroDocumentHelper.h"
 #include "render/PageExport.h"
+#include "wizard/DateiNeuWizzard.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -54,6 +56,9 @@ void RegisterProgramTexts(TLocalizer& localizer)
     RegisterKalenderTexts(localizer);
     RegisterDocumentTexts(localizer);
     RegisterColorTexts(localizer);
+    // Product names show translated in the title panel also when a project
+    // is opened without the wizard.
+    RegisterWizzardTexts(localizer);
 }
 
 // args: what follows --export-png.
@@ -158,8 +163,10 @@ int RunLumarbo(int argc, char** argv)
         master.repaint();
         master.setEnabled(true);
 
-        // Opening a project named on the command line and the new-project
-        // wizard join here with the document.
+        // One argument naming a project opens it; anything else starts the
+        // new-project wizard. Queued, so the wizard runs inside the event
+        // loop and a quit from it ends the loop normally.
+        QTimer::singleShot(0, &master, [&master, args] { master.StartWithArguments(args); });
         rc = QApplication::exec();
     }
     return rc;

@@ -10,6 +10,16 @@
 #include "app/ui/ProgressDlg.h"
 #include "app/InfoAusgabe.h"
 #include "app/Prompts.h"
+#include "app/ui/ProjectDialogs.h"
+#include "app/Arith.h"
+#include "editor/Multicaster.h"
+#include "editor/ui/ZadoveroMainview.h"
+#include "model/Undo.h"
+#include "model/ZadoveroColor.h"
+#include "model/ZadoveroDocument.h"
+#include "model/ZadoveroDocumentHelper.h"
+#include "model/ui/ColorPrompt.h"
+#include "storage/DataFile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -29,6 +39,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -60,6 +72,9 @@ QWidget* Panel(QWidget* parent, const char* name)
 TMaster::TMaster(QWidget* parent)
     : QMainWindow(parent)
     , TLocalizerForm(this, QStringLiteral("TMaster"))
+    , FDocument(std::make_unique<TFBDocument>())
+    , FMulticaster(std::make_unique<TMulticaster>())
+    , Dialogs(std::make_unique<TQtProjectDialogs>())
 {
     setMinimumSize(700, 500);
     resize(1024, 740);
@@ -84,11 +99,15 @@ TMaster::TMaster(QWidget* parent)
     // window runs once the stored language is loaded.
     RestoreWindowPosition();
     PageControlLeft->setCurrentIndex(0);
+    SetupDefaultDocument(*FDocument);
     UpdateTitle();
-    pagecontrolBottom->setCurrentIndex(0);
-    for (int i = 1; i < pagecontrolBottom->count(); ++i)
-        pagecontrolBottom->setTabVisible(i, false);
+    CreateMainView();
+    ConnectProjectCommands();
     UpdatePageLabel();
+    UpdateTools();
+
+    InstallColorDialogAsker(this);
+    LoadCustomColors(QStringLiteral("CustomColors"));
 
     InitLocalizer();
     TLocalizer& loc = Localizer();
@@ -99,6 +118,12 @@ TMaster::TMaster(QWidget* parent)
 
 TMaster::~TMaster()
 {
+    FMulticaster->Disconnect(FReceiverKey);
+    // The view holds the document and the multicaster, which die with the
+    // members, before the base class would free the child widgets.
+    TFBMainView* view = std::exchange(FMainView, nullptr);
+    disconnect(view, nullptr, this, nullptr);
+    delete view;
     if (TServices::Exists() && InfoAusgabe().GetOutput() == InfoOutput.get())
         InfoAusgabe().SetOutput(nullptr);
 }
@@ -137,9 +162,8 @@ void TMaster::CreateToolbar()
                              QStyle::SP_TitleBarShadeButton);
     BtnBilderschatten->setCheckable(true);
     row->addStretch(1);
-    // The commands behind these come with the document and its views.
-    for (QToolButton* b : {BtnAlbumNeu, BtnAlbumOeffnen, BtnAlbumSpeichern, BtnAlbumDrucken, BtnRueckgaengig,
-                           BtnEntfernen, BtnBlattausrichtung, BtnTextEinfuegen, BtnBilderschatten})
+    // The commands behind these come with the editing view and printing.
+    for (QToolButton* b : {BtnAlbumDrucken, BtnRueckgaengig, BtnEntfernen, BtnBlattausrichtung, BtnTextEinfuegen})
         b->setEnabled(false);
 }
 
@@ -345,9 +369,8 @@ void TMaster::CreateMenus()
         });
     });
 
-    // Their commands come with the document, the views and printing.
-    for (QAction* a : {mnuDateiNeu, mnuDateiOeffnen, mnuDateiSpeichern, mnuDateiSpeichernUnter, mnuDrucken,
-                       mnuDruckereinrichtung, mnuRueckgaengig, mnuBearbeitenAusschneiden, mnuBearbeitenKopieren,
+    // Their commands come with the editing view and printing.
+    for (QAction* a : {mnuDrucken, mnuDruckereinrichtung, mnuRueckgaengig, mnuBearbeitenAusschneiden, mnuBearbeitenKopieren,
                        mnuBearbeitenEinfuegen, mnuBearbeitenDuplizieren})
         a->setEnabled(false);
 }
@@ -368,18 +391,304 @@ void TMaster::AfterTranslate()
     UpdateLanguageMenu();
 }
 
+QString TMaster::CurrentFileName() const
+{
+    return FDocument->FileName;
+}
+
 void TMaster::UpdateTitle()
 {
-    const QString name = FileName.isEmpty() ? Tr(QStringLiteral("Unbenannt")) : QFileInfo(FileName).fileName();
+    const QString& file = FDocument->FileName;
+    const QString name = file.isEmpty() ? Tr(QStringLiteral("Unbenannt")) : QFileInfo(file).fileName();
     const QString title = kBaseTitle + QStringLiteral(" - ") + name;
     setWindowTitle(title);
     QGuiApplication::setApplicationDisplayName(kBaseTitle);
 }
 
+void TMaster::UpdateTitlePanel()
+{
+    const QString& name = FDocument->Dokumentname;
+    panTitel->setText(Localizer().Lookup(QStringLiteral("Quarn"), name, name));
+}
+
+void TMaster::SetProjectDialogs(std::unique_ptr<IProjectDialogs> dialogs)
+{
+    Dialogs = std::move(dialogs);
+}
+
+void TMaster::ConnectProjectCommands()
+{
+    auto wire = [this](QAction* action, QToolButton* button, void (TMaster::*handler)()) {
+        auto run = [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); };
+        connect(action, &QAction::triggered, this, run);
+        if (button)
+            connect(button, &QToolButton::clicked, this, run);
+    };
+    wire(mnuDateiNeu, BtnAlbumNeu, &TMaster::BtnAlbumNeuClick);
+    wire(mnuDateiOeffnen, BtnAlbumOeffnen, &TMaster::BtnAlbumOeffnenClick);
+    wire(mnuDateiSpeichern, BtnAlbumSpeichern, &TMaster::BtnAlbumSpeichernClick);
+    wire(mnuDateiSpeichernUnter, nullptr, &TMaster::mnuDateiSpeichernUnterClick);
+    connect(BtnBilderschatten, &QToolButton::clicked, this, [this] {
+        RunCommand([this] {
+            FDocument->PicturesHaveShadows = !FDocument->PicturesHaveShadows;
+            BtnBilderschatten->setChecked(FDocument->PicturesHaveShadows);
+            RefreshAfterShadowChange();
+        });
+    });
+}
+
+bool TMaster::AskSaveChanges()
+{
+    const QString text = Tr(QStringLiteral("Das aktuelle Album ist noch nicht gespeichert.")) + QStringLiteral("\r\n") +
+                         Tr(QStringLiteral("Soll es jetzt gespeichert werden?"));
+    switch (Prompter().MessageDlg(text, TMsgDlgType::Confirmation, mbYesNoCancel)) {
+    case mrYes:
+        // A cancelled save dialog saves nothing; the command still goes on.
+        SaveProject(FDocument->FileName.isEmpty());
+        return true;
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMaster::BtnAlbumNeuClick()
+{
+    if (FDocument->Modified && !AskSaveChanges())
+        return;
+    // The wizard may replace every page: nothing may stay selected meanwhile.
+    TFBElement* remembered = FMainView->Selection();
+    BeforeStructureChange();
+    const int result = Dialogs->RunNewProjectWizard(this, *FDocument);
+    if (result == 1) {
+        GetUndoManager().Clear();
+        RefreshAfterProjectChange();
+        UpdateTitle();
+        FDocument->Modified = false;
+        UpdateTitlePanel();
+        UpdateTools();
+    } else if (result == 100) {
+        // The unsaved changes were settled above; the open command must not
+        // ask a second time.
+        OpenProjectAsked();
+    } else if (remembered) {
+        FMainView->Select(remembered);
+    }
+}
+
+void TMaster::BtnAlbumOeffnenClick()
+{
+    if (FDocument->Modified && !AskSaveChanges())
+        return;
+    OpenProjectAsked();
+}
+
+void TMaster::OpenProjectAsked()
+{
+    const QString file = Dialogs->AskOpenFileName(this, ProjectFileFilter());
+    if (!file.isEmpty())
+        OpenFile(file);
+}
+
+void TMaster::OpenFile(const QString& fileName)
+{
+    TWaitCursor wait;
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        throw EDataFileError(QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden").arg(fileName));
+    // A missing or empty file would read as a fresh container; neither is a
+    // project.
+    if (info.size() == 0)
+        throw EDataFileError(QStringLiteral("Invalid file format."));
+    // Opening checks the header and reads the index: a file that is no
+    // project fails here, before the document is touched.
+    auto file = std::make_unique<TDataFile>(fileName);
+    BeforeStructureChange();
+    try {
+        FDocument->LoadFromFile(*file);
+    } catch (...) {
+        // Never leave a half-read project under any name: the user gets the
+        // default empty document, which cannot overwrite a file by saving.
+        file.reset();
+        SetupDefaultDocument(*FDocument);
+        FDocument->FileName.clear();
+        FDocument->Modified = false;
+        GetUndoManager().Clear();
+        UpdateTitle();
+        UpdateTitlePanel();
+        RefreshAfterProjectChange();
+        UpdateTools();
+        throw;
+    }
+    file.reset();
+    FDocument->FileName = fileName;
+    UpdateTitle();
+    UpdateTitlePanel();
+    UpdateTools();
+    RefreshAfterProjectChange();
+    InfoAusgabe().SetInfo(Tr(QStringLiteral("Fertig")));
+    InfoAusgabe().SetInfo(QString());
+    FDocument->Modified = false;
+    GetUndoManager().Clear();
+}
+
+void TMaster::BtnAlbumSpeichernClick()
+{
+    SaveProject(FDocument->FileName.isEmpty());
+}
+
+void TMaster::mnuDateiSpeichernUnterClick()
+{
+    SaveProject(true);
+}
+
+bool TMaster::SaveProject(bool askName)
+{
+    QString target = FDocument->FileName;
+    if (askName) {
+        target = WithProjectExtension(Dialogs->AskSaveFileName(this, ProjectFileFilter()));
+        if (target.isEmpty())
+            return false;
+    }
+    TWaitCursor wait;
+    // Written beside the target and put in place when complete; the file
+    // name, the title and the modified flag change only after that.
+    FDocument->SaveToFile(target);
+    UpdateTitle();
+    GetUndoManager().Clear();
+    return true;
+}
+
+bool TMaster::FormCloseQuery()
+{
+    return !FDocument->Modified || AskSaveChanges();
+}
+
+void TMaster::StartWithArguments(const QStringList& args)
+{
+    if (args.size() == 1 && QFileInfo(args.constFirst()).isFile()) {
+        RunCommand([&] { OpenFile(args.constFirst()); });
+        return;
+    }
+    RunCommand([this] { BtnAlbumNeuClick(); });
+}
+
+void TMaster::CreateMainView()
+{
+    auto* box = new QVBoxLayout(panMainView);
+    box->setContentsMargins(0, 0, 0, 0);
+    FMainView = new TFBMainView(FDocument.get(), FMulticaster.get(), panMainView);
+    FMainView->setObjectName(QStringLiteral("MainView"));
+    box->addWidget(FMainView);
+
+    TMulticaster::TReceiver receiver;
+    receiver.ElementChanged = [this](const void* sender, TFBElement* element, TFBPage* page) {
+        OnElementChanged(sender, element, page);
+    };
+    receiver.ViewChanged = [this](const void* sender, int viewIndex) { OnViewChanged(sender, viewIndex); };
+    receiver.PagesChanged = [this](const void* sender) { OnPagesChanged(sender); };
+    // The main window is the hub that passes every notice on, its own page
+    // buttons' included, so it is registered as nobody's receiver and the
+    // multicaster never skips it; the hub skips the sender itself.
+    FReceiverKey = FMulticaster->Connect(nullptr, std::move(receiver));
+
+    connect(FMainView, &TFBMainView::SelectionChanged, this, [this] { UpdateTools(); });
+    connect(FMainView, &TFBMainView::ZoomChanged, this, [this] {
+        // Moving the bar must not zoom the view a second time.
+        const QSignalBlocker block(tbMainViewZoom);
+        tbMainViewZoom->setValue(RoundHalfEven(double(FMainView->Zoom()) * 100));
+    });
+    connect(tbMainViewZoom, &QSlider::valueChanged, this,
+            [this](int value) { RunCommand([this, value] { FMainView->SetZoom(float(value) / 100.0f); }); });
+    connect(BtnSeiteZurueck, &QToolButton::clicked, this, [this] { RunCommand([this] { BtnSeiteZurueckClick(); }); });
+    connect(BtnSeiteVor, &QToolButton::clicked, this, [this] { RunCommand([this] { BtnSeiteVorClick(); }); });
+    BtnSeiteZurueck->setEnabled(true);
+    BtnSeiteVor->setEnabled(true);
+    tbMainViewZoom->setEnabled(true);
+    FMainView->ShowView(0);
+}
+
+void TMaster::BtnSeiteZurueckClick()
+{
+    FMulticaster->ViewChanged(this, std::max(0, FMainView->ViewIndex() - 1));
+}
+
+void TMaster::BtnSeiteVorClick()
+{
+    const int last = std::max(0, FDocument->SpreadCount() - 1);
+    FMulticaster->ViewChanged(this, std::min(last, FMainView->ViewIndex() + 1));
+}
+
+void TMaster::OnElementChanged(const void* sender, TFBElement* element, TFBPage* page)
+{
+    if (sender != FMainView)
+        FMainView->PageChanged(page, element);
+}
+
+void TMaster::OnViewChanged(const void* sender, int viewIndex)
+{
+    if (viewIndex < 0)
+        return;
+    TWaitCursor wait;
+    InfoAusgabe().SetStatus(Tr(QStringLiteral("Seite wird geladen")));
+    if (sender != FMainView) {
+        FMainView->ShowView(viewIndex);
+        FMainView->viewport()->update();
+    }
+    InfoAusgabe().SetStatus(QString());
+    UpdatePageLabel();
+}
+
+void TMaster::OnPagesChanged(const void* sender)
+{
+    if (sender != FMainView)
+        FMainView->AfterStructureChange();
+    UpdatePageLabel();
+}
+
+void TMaster::BeforeStructureChange()
+{
+    FMainView->ClearSelectionForStructureChange();
+}
+
+void TMaster::RefreshAfterShadowChange()
+{
+    FMainView->viewport()->update();
+}
+
+void TMaster::RefreshAfterProjectChange()
+{
+    FMainView->SetDocument(FDocument.get());
+    FMainView->viewport()->update();
+    UpdatePageLabel();
+}
+
+void TMaster::UpdateTools()
+{
+    // The property tab follows the selected element; only its tab shows
+    // besides "Seiten".
+    enum { tabSeiten, tabText, tabBild, tabFarbflaeche, tabKalender };
+    int tab = tabSeiten;
+    const TFBElement* selected = FMainView ? FMainView->Selection() : nullptr;
+    if (auto* frame = dynamic_cast<const TFBPictureElement*>(selected))
+        tab = frame->HasPicture() && !frame->CanZoomAndTrack ? tabFarbflaeche : tabBild;
+    else if (dynamic_cast<const TFBTextElement*>(selected))
+        tab = tabText;
+    else if (dynamic_cast<const TFBKalenderElement*>(selected))
+        tab = tabKalender;
+    for (int i = 1; i < pagecontrolBottom->count(); ++i)
+        pagecontrolBottom->setTabVisible(i, i == tab);
+    pagecontrolBottom->setCurrentIndex(tab);
+
+    const bool allowed = FDocument->PictureShadowsAllowed;
+    BtnBilderschatten->setEnabled(allowed);
+    BtnBilderschatten->setChecked(allowed && FDocument->PicturesHaveShadows);
+}
+
 void TMaster::UpdatePageLabel()
 {
-    // The spread names come with the document.
-    lblSeitenzahl->setText(QString());
+    lblSeitenzahl->setText(FMainView ? FDocument->GetSpreadName(FMainView->ViewIndex()) : QString());
     LayoutTopBar();
 }
 
@@ -475,7 +784,12 @@ void TMaster::SaveWindowPosition()
 
 void TMaster::closeEvent(QCloseEvent* event)
 {
-    // The unsaved-changes question joins here with the document.
+    bool close = false;
+    RunCommand([&] { close = FormCloseQuery(); });
+    if (!close) {
+        event->ignore();
+        return;
+    }
     SaveWindowPosition();
     event->accept();
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class IProjectDialogs;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -15,6 +16,11 @@ class QSlider;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class TFBDocument;
+class TFBElement;
+class TFBMainView;
+class TFBPage;
+class TMulticaster;
 class TWindowInfoOutput;
 
 // The main window: tool bar, title panel, the left tabs, the spread view
@@ -25,11 +31,52 @@ public:
     explicit TMaster(QWidget* parent = nullptr);
     ~TMaster() override;
 
+    // The one document; it always holds a project (the default empty one
+    // until the wizard or a file fills it).
+    TFBDocument& Document() { return *FDocument; }
+    // Replaces the file dialogs and the wizard (tests script them).
+    void SetProjectDialogs(std::unique_ptr<IProjectDialogs> dialogs);
+
+    // Project commands. Each may raise; the menu and button handlers run
+    // them through RunCommand.
+    void BtnAlbumNeuClick();
+    void BtnAlbumOeffnenClick();
+    void BtnAlbumSpeichernClick();
+    void mnuDateiSpeichernUnterClick();
+    // Reads a project into the document. A file that cannot be opened leaves
+    // everything as it was; one that fails part-way leaves the default empty
+    // document without a file name.
+    void OpenFile(const QString& fileName);
+    // The question before new, open and quit when there are unsaved
+    // changes; false when the user cancelled (the command stops).
+    bool AskSaveChanges();
+    // Whether the window may close now (asks about unsaved changes).
+    bool FormCloseQuery();
+    // Start step: one argument naming an existing file opens it, anything
+    // else starts the new-project wizard. Errors are shown, the program goes
+    // on with the default document.
+    void StartWithArguments(const QStringList& args);
+
+    // Brings the views to a new or opened project.
+    void RefreshAfterProjectChange();
+    // Run before anything frees pages or elements: no view may keep
+    // pointing at them.
+    void BeforeStructureChange();
+    TFBMainView* MainView() const { return FMainView; }
+    TMulticaster& Multicaster() { return *FMulticaster; }
+    // The view shown by the main view, as the page buttons and others ask
+    // for it through the multicaster.
+    void BtnSeiteZurueckClick();
+    void BtnSeiteVorClick();
+    // Property tab and command enablement after a selection change.
+    void UpdateTools();
+
     // Caption and application title: "Quarn Lumarbo - " + file or
     // "Unbenannt".
     void UpdateTitle();
+    void UpdateTitlePanel();
     void UpdatePageLabel();
-    QString CurrentFileName() const { return FileName; }
+    QString CurrentFileName() const;
 
     // Language menu: which items show, and choosing one.
     void UpdateLanguageMenu();
@@ -111,7 +158,26 @@ private:
     void OpenPdf(const QString& file);
     void OpenWebPage(const QString& settingName, const QString& fallback);
 
-    QString FileName;
+    // Writes the project; a missing name asks for one. False when the user
+    // cancelled the file dialog.
+    bool SaveProject(bool askName);
+    // The open dialog and OpenFile, without the unsaved-changes question.
+    void OpenProjectAsked();
+    void RefreshAfterShadowChange();
+    void ConnectProjectCommands();
+
+    // The multicaster's receivers: what the main window passes on to the
+    // view (and later the page strip and panels), skipping the sender.
+    void OnElementChanged(const void* sender, TFBElement* element, TFBPage* page);
+    void OnViewChanged(const void* sender, int viewIndex);
+    void OnPagesChanged(const void* sender);
+    void CreateMainView();
+
+    std::unique_ptr<TFBDocument> FDocument;
+    std::unique_ptr<TMulticaster> FMulticaster;
+    TFBMainView* FMainView = nullptr;
+    int FReceiverKey = 0;
+    std::unique_ptr<IProjectDialogs> Dialogs;
     std::unique_ptr<TWindowInfoOutput> InfoOutput;
     QActionGroup* LanguageGroup = nullptr;
 };

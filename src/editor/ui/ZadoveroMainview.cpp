@@ -4,6 +4,9 @@
 #include "model/ZadoveroDocument.h"
 #include "render/BitmapDrawContext.h"
 
+#include "editor/ui/TrackerCursors.h"
+
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -174,17 +177,62 @@ void TFBMainView::InvalidateRect(const TRect& r)
     viewport()->update(ToQRect(r));
 }
 
-void TFBMainView::InvalidateHandles()
+template <class F>
+void TFBMainView::WithTrackerContext(F&& work)
 {
-    if (!FSelection || !HasTracker(FSelection))
-        return;
     TTransformation& t = FContext->Transformation();
     t.Push();
     TTransformation page;
     FMapping.PageTransformation(FSelection->Page, page);
     t.SetMatrix(page.Matrix());
-    FTracker.InvalidateHandles([this](const QRect& r) { viewport()->update(r); }, *FContext);
+    t.Prepare();
+    try {
+        work(*FContext);
+    } catch (...) {
+        t.Pop();
+        throw;
+    }
     t.Pop();
+}
+
+void TFBMainView::InvalidateHandles()
+{
+    if (!FSelection || !HasTracker(FSelection))
+        return;
+    WithTrackerContext([this](TDrawContext& dc) {
+        FTracker.InvalidateHandles([this](const QRect& r) { viewport()->update(r); }, dc);
+    });
+}
+
+int TFBMainView::HoverCursorAt(int x, int y)
+{
+    int cursor = crTrackNone;
+    if (FSelection && HasTracker(FSelection) && FTracker.Visible)
+        WithTrackerContext([&](TDrawContext& dc) {
+            if (!FTracker.HoverCursor(dc, x, y, cursor))
+                cursor = crTrackNone;
+        });
+    return cursor;
+}
+
+void TFBMainView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    SetCursorId(HoverCursorAt(p.x(), p.y()));
+    TPaintWindow::mouseMoveEvent(event);
+}
+
+void TFBMainView::mousePressEvent(QMouseEvent* event)
+{
+    // A click picks the topmost element under the mouse, or clears the
+    // selection on an empty spot; the handles of the selection win over
+    // what lies beneath them.
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = event->position().toPoint();
+        if (HoverCursorAt(p.x(), p.y()) == crTrackNone)
+            Select(ElementAt(p.x(), p.y(), 1 | 2 | 4));
+    }
+    TPaintWindow::mousePressEvent(event);
 }
 
 void TFBMainView::InvalidateElement(const TFBElement* element)
@@ -216,24 +264,13 @@ void TFBMainView::PageChanged(TFBPage* page, TFBElement* element)
 
 void TFBMainView::SetCursorId(int id)
 {
+    if (id == FCursorId)
+        return;
     FCursorId = id;
-    switch (id) {
-    case crTrackSizeNS:
-        viewport()->setCursor(Qt::SizeVerCursor);
-        break;
-    case crTrackSizeNWSE:
-        viewport()->setCursor(Qt::SizeFDiagCursor);
-        break;
-    case crTrackSizeWE:
-        viewport()->setCursor(Qt::SizeHorCursor);
-        break;
-    case crTrackSizeNESW:
-        viewport()->setCursor(Qt::SizeBDiagCursor);
-        break;
-    default:
-        viewport()->setCursor(Qt::ArrowCursor);
-        break;
-    }
+    if (id == crTrackNone)
+        viewport()->unsetCursor();
+    else
+        viewport()->setCursor(TrackerCursor(id, devicePixelRatioF()));
 }
 
 void TFBMainView::EnsureBitmapSize()

@@ -68,7 +68,7 @@ public:
     void PageChanged(TFBPage* page, TFBElement* element);
 
     // The cursor the view shows, as a tracker cursor number (0: the normal
-    // arrow).
+    // arrow); follows the tracker's handles under the mouse.
     int CursorId() const { return FCursorId; }
     void SetCursorId(int id);
 
@@ -88,6 +88,8 @@ protected:
     void PaintContent(QPainter& painter) override;
     void ClientResized(int width, int height) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void EnsureBitmapSize();
@@ -95,6 +97,12 @@ private:
     void ShowTrackerFor(const TFBElement* element);
     void InvalidateRect(const TRect& r);
     void InvalidateHandles();
+    // Runs work with the draw context in the selected element's page
+    // mapping (the tracker's coordinates).
+    template <class F>
+    void WithTrackerContext(F&& work);
+    // The tracker cursor for the mouse at (x, y); 0 off the handles.
+    int HoverCursorAt(int x, int y);
 
     TViewMapping FMapping;
     TMulticaster* FMulticaster = nullptr;

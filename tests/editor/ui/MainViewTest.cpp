@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -154,12 +155,54 @@ TEST_F(MainViewTest, NextAndPreviousViewTellTheOthersButNotTheView)
     EXPECT_EQ(View->ViewIndex(), 1);
 }
 
-TEST_F(MainViewTest, CursorIdIsKeptForTheTracker)
+TEST_F(MainViewTest, ClicksSelectAndHandlesChangeTheCursor)
 {
-    EXPECT_EQ(View->CursorId(), 0);
-    View->SetCursorId(crTrackSizeNWSE);
-    EXPECT_EQ(View->CursorId(), crTrackSizeNWSE);
-    EXPECT_EQ(View->viewport()->cursor().shape(), Qt::SizeFDiagCursor);
+    View->ShowView(1);
+    TFBPage* page = Doc.Pages.Items(1);
+    TFBTextElement* text = AddElement<TFBTextElement>(page, 60, 70, 40, 20);
+    TTransformation t;
+    View->Mapping().PageTransformation(page, t);
+    const auto window = [&](float x, float y) {
+        const TPointF p = t.TransformPoint(PointF(x, y));
+        return QPointF(p.X, p.Y);
+    };
+    const auto send = [&](QEvent::Type type, QPointF at) {
+        QMouseEvent e(type, at, View->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(View->viewport(), &e);
+    };
+
+    send(QEvent::MouseButtonPress, window(60, 70));
+    send(QEvent::MouseButtonRelease, window(60, 70));
+    EXPECT_EQ(View->Selection(), text);
+    EXPECT_TRUE(View->Tracker().Visible);
+
+    const QPointF rightEdge = window(80, 70);
+    struct Case {
+        QPointF At;
+        int Cursor;
+    };
+    const Case cases[] = {
+        {rightEdge, crTrackSizeWE},
+        {window(60, 60), crTrackSizeNS},
+        {rightEdge + QPointF(12, 0), crTrackTurn},
+        {window(60, 70), crTrackNone},
+    };
+    for (const Case& c : cases) {
+        send(QEvent::MouseMove, c.At);
+        EXPECT_EQ(View->CursorId(), c.Cursor) << c.At.x() << "," << c.At.y();
+    }
+    send(QEvent::MouseMove, rightEdge);
+    EXPECT_EQ(View->viewport()->cursor().shape(), Qt::SizeHorCursor);
+    send(QEvent::MouseMove, rightEdge + QPointF(12, 0));
+    EXPECT_EQ(View->viewport()->cursor().shape(), Qt::BitmapCursor);
+
+    // Pressing on a handle keeps the selection; an empty spot clears it.
+    send(QEvent::MouseButtonPress, rightEdge);
+    EXPECT_EQ(View->Selection(), text);
+    send(QEvent::MouseButtonPress, window(120, 180));
+    EXPECT_EQ(View->Selection(), nullptr);
+    EXPECT_FALSE(View->Tracker().Visible);
 }
 
 TEST_F(MainViewTest, PaintingCopiesTheOffscreenBitmapToTheWindow)
