@@ -246,6 +246,29 @@ QString FocusTypeOf(const TFBElement* element)
     return QString();
 }
 
+TUndoUIState UIStateOf(const TFBDocument& document, int viewIndex, const TFBElement* selection)
+{
+    TUndoUIState state;
+    state.ViewIndex = viewIndex;
+    if (!selection || !selection->Page)
+        return state;
+    state.Focustyp = FocusTypeOf(selection);
+    state.PageIndex = document.Pages.IndexOf(selection->Page);
+    const TFBPage& page = *selection->Page;
+    if (state.Focustyp == QLatin1String("Pic"))
+        state.ElementIndex = page.Piclist.IndexOf(selection);
+    else if (state.Focustyp == QLatin1String("Kalender"))
+        state.ElementIndex = page.Kalenderlist.IndexOf(selection);
+    else if (state.Focustyp == QLatin1String("Sizeable"))
+        state.ElementIndex = page.Elementlist.IndexOf(selection);
+    state.HasFocusedElement = state.PageIndex >= 0 && state.ElementIndex >= 0;
+    if (!state.HasFocusedElement) {
+        state.Focustyp.clear();
+        state.PageIndex = state.ElementIndex = -1;
+    }
+    return state;
+}
+
 TFBElement* FindFocusedElement(const TFBDocument& document, const TUndoUIState& state)
 {
     if (!state.HasFocusedElement || state.PageIndex < 0 || state.ElementIndex < 0)

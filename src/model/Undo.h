@@ -47,6 +47,8 @@ QString FocusTypeOf(const TFBElement* element);
 // The element a restored state selects: none unless the page and the index
 // exist in the list the type names.
 TFBElement* FindFocusedElement(const TFBDocument& document, const TUndoUIState& state);
+// The state that names the view and the selected element (none: no focus).
+TUndoUIState UIStateOf(const TFBDocument& document, int viewIndex, const TFBElement* selection);
 
 class TUndoItem {
 public:

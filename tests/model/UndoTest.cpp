@@ -568,7 +568,16 @@ TEST_F(UndoTest, UIStateIsSavedWithTheRecordAndRestoredAfterUndo)
         EXPECT_EQ(host.Last.ViewIndex, c.State.ViewIndex);
         EXPECT_EQ(host.Last.HasFocusedElement, c.State.HasFocusedElement);
         EXPECT_EQ(host.Selected, c.Expected);
+        // The window names its selection the same way.
+        if (c.Expected) {
+            const TUndoUIState back = UIStateOf(Doc, c.State.ViewIndex, c.Expected);
+            EXPECT_TRUE(back.HasFocusedElement);
+            EXPECT_EQ(back.Focustyp, c.State.Focustyp);
+            EXPECT_EQ(back.PageIndex, c.State.PageIndex);
+            EXPECT_EQ(back.ElementIndex, c.State.ElementIndex);
+        }
     }
+    EXPECT_FALSE(UIStateOf(Doc, 3, nullptr).HasFocusedElement);
 
     // A record pushed without a window carries no state: nothing is shown.
     Undo.SetUIHost(nullptr);

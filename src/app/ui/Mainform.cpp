@@ -21,6 +21,7 @@
 #include "model/ui/ColorPrompt.h"
 #include "storage/DataFile.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -106,6 +107,15 @@ TMaster::TMaster(QWidget* parent)
     UpdatePageLabel();
     UpdateTools();
 
+    GetUndoManager().SetUIHost(this);
+    // The idle check of the undo commands: Qt's event dispatcher tells when
+    // it is about to wait for the next event.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            [this] { UpdateUndoCommands(); });
+    connect(mnuRueckgaengig, &QAction::triggered, this, [this] { RunCommand([this] { BtnRueckgaengigClick(); }); });
+    connect(BtnRueckgaengig, &QToolButton::clicked, this, [this] { RunCommand([this] { BtnRueckgaengigClick(); }); });
+    UpdateUndoCommands();
+
     InstallColorDialogAsker(this);
     LoadCustomColors(QStringLiteral("CustomColors"));
 
@@ -118,6 +128,8 @@ TMaster::TMaster(QWidget* parent)
 
 TMaster::~TMaster()
 {
+    if (TServices::Exists())
+        GetUndoManager().SetUIHost(nullptr);
     FMulticaster->Disconnect(FReceiverKey);
     // The view holds the document and the multicaster, which die with the
     // members, before the base class would free the child widgets.
@@ -163,7 +175,7 @@ void TMaster::CreateToolbar()
     BtnBilderschatten->setCheckable(true);
     row->addStretch(1);
     // The commands behind these come with the editing view and printing.
-    for (QToolButton* b : {BtnAlbumDrucken, BtnRueckgaengig, BtnEntfernen, BtnBlattausrichtung, BtnTextEinfuegen})
+    for (QToolButton* b : {BtnAlbumDrucken, BtnEntfernen, BtnBlattausrichtung, BtnTextEinfuegen})
         b->setEnabled(false);
 }
 
@@ -370,7 +382,7 @@ void TMaster::CreateMenus()
     });
 
     // Their commands come with the editing view and printing.
-    for (QAction* a : {mnuDrucken, mnuDruckereinrichtung, mnuRueckgaengig, mnuBearbeitenAusschneiden, mnuBearbeitenKopieren,
+    for (QAction* a : {mnuDrucken, mnuDruckereinrichtung, mnuBearbeitenAusschneiden, mnuBearbeitenKopieren,
                        mnuBearbeitenEinfuegen, mnuBearbeitenDuplizieren})
         a->setEnabled(false);
 }
@@ -431,6 +443,8 @@ void TMaster::ConnectProjectCommands()
     connect(BtnBilderschatten, &QToolButton::clicked, this, [this] {
         RunCommand([this] {
             FDocument->PicturesHaveShadows = !FDocument->PicturesHaveShadows;
+            // Saved with the project: leaving without saving must ask.
+            FDocument->Modified = true;
             BtnBilderschatten->setChecked(FDocument->PicturesHaveShadows);
             RefreshAfterShadowChange();
         });
@@ -645,6 +659,46 @@ void TMaster::OnPagesChanged(const void* sender)
     if (sender != FMainView)
         FMainView->AfterStructureChange();
     UpdatePageLabel();
+}
+
+void TMaster::BtnRueckgaengigClick()
+{
+    TUndoManager& undo = GetUndoManager();
+    if (!undo.CanUndo()) {
+        Prompter().Beep();
+        return;
+    }
+    // The step may free or replace the selected element.
+    BeforeStructureChange();
+    undo.Undo(*FDocument);
+    FMainView->AfterStructureChange();
+    FMainView->viewport()->update();
+    UpdatePageLabel();
+    UpdateUndoCommands();
+}
+
+void TMaster::UpdateUndoCommands()
+{
+    if (!TServices::Exists())
+        return;
+    const bool can = GetUndoManager().CanUndo();
+    BtnRueckgaengig->setEnabled(can);
+    mnuRueckgaengig->setEnabled(can);
+}
+
+TUndoUIState TMaster::CurrentUIState() const
+{
+    return UIStateOf(*FDocument, FMainView->ViewIndex(), FMainView->Selection());
+}
+
+void TMaster::ApplyUIState(const TUndoUIState& state, TFBElement* element)
+{
+    FMainView->ShowView(state.ViewIndex);
+    UpdatePageLabel();
+    if (element && element->Page &&
+        (element->Page == FDocument->LeftPage(FMainView->ViewIndex()) ||
+         element->Page == FDocument->RightPage(FMainView->ViewIndex())))
+        FMainView->Select(element);
 }
 
 void TMaster::BeforeStructureChange()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "i18n/ui/LocalizerForm.h"
+#include "model/Undo.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -25,7 +26,7 @@ class TWindowInfoOutput;
 
 // The main window: tool bar, title panel, the left tabs, the spread view
 // with its top bar, the bottom tabs and the status bar, plus the menus.
-class TMaster : public QMainWindow, public TLocalizerForm {
+class TMaster : public QMainWindow, public TLocalizerForm, public IUndoUIHost {
     Q_OBJECT
 public:
     explicit TMaster(QWidget* parent = nullptr);
@@ -68,6 +69,15 @@ public:
     // for it through the multicaster.
     void BtnSeiteZurueckClick();
     void BtnSeiteVorClick();
+    // Undoes the last step on the document, or beeps when there is none.
+    void BtnRueckgaengigClick();
+    // The undo commands are enabled while there is something to undo
+    // (checked whenever the program goes idle).
+    void UpdateUndoCommands();
+
+    // What undo records keep of the window, and going back to it.
+    TUndoUIState CurrentUIState() const override;
+    void ApplyUIState(const TUndoUIState& state, TFBElement* element) override;
     // Property tab and command enablement after a selection change.
     void UpdateTools();
 

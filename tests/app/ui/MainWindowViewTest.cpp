@@ -4,8 +4,11 @@
 #include "model/ZadoveroDocument.h"
 #include "model/ZadoveroDocumentHelper.h"
 #include "model/DocumentTestUtil.h"
+#include "model/Undo.h"
 #include "support/TestSupport.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <QSlider>
 #include <QTabWidget>
@@ -27,6 +30,7 @@ protected:
     {
         ApplyProductSetup(Doc(), 31, 10, 0);
         Master.RefreshAfterProjectChange();
+        Master.UpdateTools();
     }
     QStringList VisibleBottomTabs() const
     {
@@ -35,6 +39,13 @@ protected:
             if (Master.pagecontrolBottom->isTabVisible(i))
                 tabs << Master.pagecontrolBottom->widget(i)->objectName();
         return tabs;
+    }
+    // Lets the event loop go idle once (it waits for a timer).
+    static void Idle()
+    {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     QString ActiveBottomTab() const { return Master.pagecontrolBottom->currentWidget()->objectName(); }
 };
@@ -123,4 +134,50 @@ TEST_F(MainWindowView, PropertyTabFollowsTheSelection)
     Master.BeforeStructureChange();
     EXPECT_EQ(View().Selection(), nullptr);
     EXPECT_EQ(ActiveBottomTab(), QStringLiteral("tsSeiten"));
+}
+
+TEST_F(MainWindowView, UndoGoesBackToTheRecordedViewAndSelection)
+{
+    MakeBook();
+    Master.show();
+    // An empty history: disabled commands, and a beep if asked anyway.
+    Idle();
+    EXPECT_FALSE(Master.BtnRueckgaengig->isEnabled());
+    Master.BtnRueckgaengigClick();
+    EXPECT_EQ(Env.Prompts().Beeps, 1);
+
+    // A step recorded on spread 2 with a frame selected.
+    View().ShowView(2);
+    TFBPage* page = Doc().RightPage(2);
+    ASSERT_NE(page, nullptr);
+    ASSERT_GT(page->Piclist.Count(), 0);
+    TFBElement* frame = page->Piclist.Items(0);
+    View().Select(frame);
+    const TColor before = page->Seitenfarbe;
+    GetUndoManager().AddSeitenhintergrund(*page);
+    page->Seitenfarbe = 0x123456;
+    Idle();
+    EXPECT_TRUE(Master.BtnRueckgaengig->isEnabled());
+
+    // Elsewhere meanwhile; undo comes back to where the step was made.
+    View().ShowView(0);
+    Master.BtnRueckgaengig->click();
+    EXPECT_EQ(page->Seitenfarbe, before);
+    EXPECT_EQ(View().ViewIndex(), 2);
+    EXPECT_EQ(View().Selection(), frame);
+    EXPECT_EQ(Master.lblSeitenzahl->text(), Doc().GetSpreadName(2));
+    EXPECT_EQ(Env.Prompts().Beeps, 1);
+    EXPECT_FALSE(Master.BtnRueckgaengig->isEnabled());
+}
+
+TEST_F(MainWindowView, ShadowButtonChangesTheProjectAndMarksItModified)
+{
+    MakeBook();
+    Doc().Modified = false;
+    const bool shadows = Doc().PicturesHaveShadows;
+    ASSERT_TRUE(Master.BtnBilderschatten->isEnabled());
+    Master.BtnBilderschatten->click();
+    EXPECT_EQ(Doc().PicturesHaveShadows, !shadows);
+    EXPECT_EQ(Master.BtnBilderschatten->isChecked(), !shadows);
+    EXPECT_TRUE(Doc().Modified);
 }
