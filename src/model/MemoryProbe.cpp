@@ -51,8 +51,8 @@ QStringList GroupDirs(const QString& root, const QString& groupPath)
 
 } // namespace
 
-TSystemMemoryProbe::TSystemMemoryProbe(QString procRoot, QString cgroupRoot)
-    : ProcRoot(std::move(procRoot)), CgroupRoot(std::move(cgroupRoot))
+TSystemMemoryProbe::TSystemMemoryProbe(QString procRoot, QString cgroupRoot, int reuseMs)
+    : ProcRoot(std::move(procRoot)), CgroupRoot(std::move(cgroupRoot)), ReuseMs(reuseMs)
 {
 }
 
@@ -140,6 +140,17 @@ std::uint64_t TSystemMemoryProbe::TotalPhysical()
 
 std::uint64_t TSystemMemoryProbe::AvailablePhysical()
 {
+    // The store asks after every picture it hands out, many times per
+    // repaint; reading the files costs far more than the answer changes.
+    if (AvailableAge.isValid() && AvailableAge.elapsed() < ReuseMs)
+        return Available;
+    Available = ReadAvailablePhysical();
+    AvailableAge.start();
+    return Available;
+}
+
+std::uint64_t TSystemMemoryProbe::ReadAvailablePhysical() const
+{
     std::uint64_t available = 0;
     if (!MemInfoField("MemAvailable", available)) {
         // Kernels before 3.14 have no estimate; free plus caches is close.
@@ -166,4 +177,6 @@ void TSystemMemoryProbe::Pause(int milliseconds)
 {
     if (milliseconds > 0)
         QThread::msleep(static_cast<unsigned long>(milliseconds));
+    // Whoever waits for memory to be freed wants to see the new state.
+    AvailableAge.invalidate();
 }

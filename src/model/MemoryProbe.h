@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -22,11 +23,12 @@ public:
 // (cgroup v2 "memory.max"/"memory.current", or v1 "memory.limit_in_bytes"/
 // "memory.usage_in_bytes"; the tightest limit along the path to the
 // hierarchy's root counts). The roots are parameters so that tests can lay
-// out a fake tree.
+// out a fake tree. The available memory is read again at most every reuseMs
+// milliseconds, and always after a Pause.
 class TSystemMemoryProbe : public IMemoryProbe {
 public:
     explicit TSystemMemoryProbe(QString procRoot = QStringLiteral("/proc"),
-                                QString cgroupRoot = QStringLiteral("/sys/fs/cgroup"));
+                                QString cgroupRoot = QStringLiteral("/sys/fs/cgroup"), int reuseMs = 50);
 
     std::uint64_t TotalPhysical() override;
     std::uint64_t AvailablePhysical() override;
@@ -43,6 +45,11 @@ private:
     // A field of /proc/meminfo in bytes, or false when it is missing.
     bool MemInfoField(const char* name, std::uint64_t& bytes) const;
 
+    std::uint64_t ReadAvailablePhysical() const;
+
     QString ProcRoot;
     QString CgroupRoot;
+    int ReuseMs;
+    std::uint64_t Available = 0;
+    QElapsedTimer AvailableAge;
 };

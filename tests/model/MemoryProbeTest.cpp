@@ -109,6 +109,32 @@ TEST(MemoryProbeTest, MemInfoAndControlGroupLimits)
     }
 }
 
+TEST(MemoryProbeTest, AvailableMemoryIsReusedBrieflyAndReadAfreshAfterAPause)
+{
+    QTemporaryDir root;
+    const QString meminfo = root.filePath(QStringLiteral("proc/meminfo"));
+    QDir().mkpath(QFileInfo(meminfo).path());
+    const auto write = [&](const char* text) {
+        QFile f(meminfo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    write("MemTotal: 4000 kB\nMemAvailable: 3000 kB\n");
+    TSystemMemoryProbe probe(root.filePath(QStringLiteral("proc")), root.filePath(QStringLiteral("cgroup")),
+                             60 * 60 * 1000);
+    EXPECT_EQ(probe.AvailablePhysical(), 3000u * 1024);
+    write("MemTotal: 4000 kB\nMemAvailable: 100 kB\n");
+    EXPECT_EQ(probe.AvailablePhysical(), 3000u * 1024);
+    // The store pauses when memory runs short and must then see the change.
+    probe.Pause(0);
+    EXPECT_EQ(probe.AvailablePhysical(), 100u * 1024);
+
+    TSystemMemoryProbe fresh(root.filePath(QStringLiteral("proc")), root.filePath(QStringLiteral("cgroup")), 0);
+    EXPECT_EQ(fresh.AvailablePhysical(), 100u * 1024);
+    write("MemTotal: 4000 kB\nMemAvailable: 2000 kB\n");
+    EXPECT_EQ(fresh.AvailablePhysical(), 2000u * 1024);
+}
+
 TEST(MemoryProbeTest, ThisMachineReportsSomething)
 {
     TSystemMemoryProbe probe;
