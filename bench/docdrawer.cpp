@@ -66,14 +66,6 @@ struct TSpread {
                 "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs48 Ein Sommer am See}"));
             text->SetHasShadow(true);
         }
-        QImage clip(600, 600, QImage::Format_ARGB32);
-        clip.fill(Qt::transparent);
-        {
-            QPainter p(&clip);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setBrush(QColor(220, 40, 60, 220));
-            p.drawEllipse(50, 50, 500, 500);
-        }
         TFBPage* page = Doc.Pages.Items(2);
         auto* art = static_cast<TFBClipartElement*>(
             page->Elementlist.Add(std::make_unique<TFBClipartElement>(page)));
@@ -81,7 +73,7 @@ struct TSpread {
         art->CenterY = 180;
         art->Width = 30;
         art->Height = 30;
-        art->SetRefIndex(Doc.Bildmanager().AddBitmap(clip));
+        art->SetRefIndex(Doc.Bildmanager().AddBitmap(BenchClipart()));
     }
 };
 
