@@ -451,15 +451,15 @@ void TMaster::ConnectProjectCommands()
     });
 }
 
-bool TMaster::AskSaveChanges()
+bool TMaster::AskSaveChanges(bool stopWhenSaveCancelled)
 {
     const QString text = Tr(QStringLiteral("Das aktuelle Album ist noch nicht gespeichert.")) + QStringLiteral("\r\n") +
                          Tr(QStringLiteral("Soll es jetzt gespeichert werden?"));
     switch (Prompter().MessageDlg(text, TMsgDlgType::Confirmation, mbYesNoCancel)) {
     case mrYes:
-        // A cancelled save dialog saves nothing; the command still goes on.
-        SaveProject(FDocument->FileName.isEmpty());
-        return true;
+        // A cancelled save dialog saves nothing; the command still goes on,
+        // unless it would end the program and take the changes with it.
+        return SaveProject(FDocument->FileName.isEmpty()) || !stopWhenSaveCancelled;
     case mrNo:
         return true;
     default:
@@ -576,7 +576,7 @@ bool TMaster::SaveProject(bool askName)
 
 bool TMaster::FormCloseQuery()
 {
-    return !FDocument->Modified || AskSaveChanges();
+    return !FDocument->Modified || AskSaveChanges(true);
 }
 
 void TMaster::StartWithArguments(const QStringList& args)

@@ -49,8 +49,10 @@ public:
     // document without a file name.
     void OpenFile(const QString& fileName);
     // The question before new, open and quit when there are unsaved
-    // changes; false when the user cancelled (the command stops).
-    bool AskSaveChanges();
+    // changes; false when the user cancelled (the command stops). With
+    // stopWhenSaveCancelled, cancelling the save dialog after "Yes" stops
+    // the command too.
+    bool AskSaveChanges(bool stopWhenSaveCancelled = false);
     // Whether the window may close now (asks about unsaved changes).
     bool FormCloseQuery();
     // Start step: one argument naming an existing file opens it, anything

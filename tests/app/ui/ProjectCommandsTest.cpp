@@ -134,11 +134,27 @@ TEST_F(ProjectCommands, UnsavedChangesQuestionMatrix)
     EXPECT_EQ(Dialogs->SaveAsked, 0);
     EXPECT_TRUE(Doc().FileName.isEmpty());
 
+    // Quit, Yes, and the save dialog cancelled: leaving now would lose the
+    // changes the user wanted to keep, so the program keeps running.
+    Prompts().Answers = {mrYes};
+    EXPECT_FALSE(Master.FormCloseQuery());
+    EXPECT_EQ(Dialogs->SaveAsked, 1);
+    EXPECT_TRUE(Doc().Modified);
+    // Quit, Yes, and a name given: saved, then the program ends.
+    Prompts().Answers = {mrYes};
+    Dialogs->SaveNames.push_back(Path("Ende.tpb"));
+    EXPECT_TRUE(Master.FormCloseQuery());
+    EXPECT_TRUE(QFileInfo::exists(Path("Ende.tpb")));
+    EXPECT_FALSE(Doc().Modified);
+    Doc().FileName.clear();
+    Doc().Modified = true;
+    QFile::remove(Path("Ende.tpb"));
+
     // New project, Yes, save dialog cancelled: nothing saved, the wizard
     // still opens.
     Prompts().Answers = {mrYes};
     Click(&TMaster::BtnAlbumNeuClick);
-    EXPECT_EQ(Dialogs->SaveAsked, 1);
+    EXPECT_EQ(Dialogs->SaveAsked, 3);
     EXPECT_EQ(Dialogs->WizardRuns, 1);
     EXPECT_TRUE(Doc().Modified); // the wizard was cancelled
     EXPECT_TRUE(QDir(Env.TempPath(QString())).entryList({QStringLiteral("*.tpb")}).isEmpty());
