@@ -181,11 +181,7 @@ void TViewMapping::SetupTransformation()
     // Operations multiply on the right, so they are listed from the window
     // side inwards: scroll, centre of the content, turn, scale, centre of
     // the display area.
-    FMapping.PopAll();
-    FMapping.Identity();
-    FMapping.Translate(-float(FScroll.ScrollPos(TScrollAxis::Horizontal)),
-                       -float(FScroll.ScrollPos(TScrollAxis::Vertical)));
-    FMapping.Translate(float(FScroll.ContentWidth()) / 2, float(FScroll.ContentHeight()) / 2);
+    ScrolledContentCentre(FMapping);
     if (IsTurned())
         FMapping.Rotate(FDocument->ScreenQuerformatWinkel);
     FMapping.ScaleUniform(s);
@@ -203,13 +199,17 @@ void TViewMapping::PageTransformation(const TFBPage* page, TTransformation& out)
 
 void TViewMapping::UnturnedTransformation(TTransformation& out) const
 {
-    const float s = FitScale() * FZoom;
+    ScrolledContentCentre(out);
+    out.ScaleUniform(FitScale() * FZoom);
+}
+
+void TViewMapping::ScrolledContentCentre(TTransformation& out) const
+{
     out.PopAll();
     out.Identity();
     out.Translate(-float(FScroll.ScrollPos(TScrollAxis::Horizontal)),
                   -float(FScroll.ScrollPos(TScrollAxis::Vertical)));
     out.Translate(float(FScroll.ContentWidth()) / 2, float(FScroll.ContentHeight()) / 2);
-    out.ScaleUniform(s);
 }
 
 void TViewMapping::UpdateContentSize()

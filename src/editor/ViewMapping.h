@@ -164,6 +164,9 @@ public:
     TRect ElementWindowRect(const TFBElement* element);
 
 private:
+    // Resets out to the window side of every mapping: the scroll position,
+    // then the centre of the content.
+    void ScrolledContentCentre(TTransformation& out) const;
     TFBElement* SearchPage(TFBPage* page, float x, float y, unsigned lists) const;
 
     TScrollModel& FScroll;
